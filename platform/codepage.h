@@ -3,7 +3,9 @@
 // 936 is GBK (iconv's CP936, which maps the single byte 0x80 to the euro sign),
 // 65001 is UTF-8, 1200 is UTF-16 little-endian. Conversions never fail: a character the
 // target lacks becomes "?", and so does each byte of malformed input that cannot start a
-// character (one "?" per bad byte, after which decoding resynchronises on the next byte).
+// character (one "?" per bad byte, after which decoding resynchronises on the next byte; in
+// UTF-16 input a bad unit is two bytes and gives one "?"). An unknown code page gives an
+// empty result. Safe to call from many threads at once.
 
 #include <string>
 #include <string_view>
