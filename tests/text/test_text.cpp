@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
+#include "tests/text/exact_text.h"
 
 namespace {
 
@@ -12,20 +11,6 @@ using text::Text;
 // GBK bytes of 中文 and of the full-width space.
 const Text zhong_wen = "\xD6\xD0\xCE\xC4";
 const Text full_space = "\xA1\xA1";
-
-// A view over a heap copy of exactly the text's bytes, so that AddressSanitizer sees any
-// read past its end.
-class ExactText {
-public:
-    explicit ExactText(std::string_view t) : bytes_(new char[t.size() ? t.size() : 1]), size_(t.size()) {
-        std::memcpy(bytes_.get(), t.data(), t.size());
-    }
-    operator std::string_view() const { return {bytes_.get(), size_}; }
-
-private:
-    std::unique_ptr<char[]> bytes_;
-    std::size_t size_;
-};
 
 TEST(Cuts, CountBytesAndForgiveOutOfRange) {
     struct Case {
@@ -114,6 +99,125 @@ TEST(FindTextReverse, LastMatchOnTheStepsFromTheStart) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::find_text_reverse(ExactText(c.text), c.sought, c.ignore_case), c.want) << c.text;
+    }
+}
+
+// Long runs exercise the fast scans: a misaligned candidate far into the text must be passed
+// over, and the aligned one after it found.
+TEST(FindText, AlignmentHoldsAcrossLongTexts) {
+    Text page(3000, 'x');
+    for (int i = 0; i < 1000; ++i) page += "\xB0\xA1";
+    page += "y\xA1\xB0";
+    const int aligned = 3000 + 2000 + 2;
+    EXPECT_EQ(text::find_text(ExactText(page), "\xA1\xB0"), aligned);
+    EXPECT_EQ(text::find_text(ExactText(page), "\xA1\xB0", 0, true), aligned);
+    EXPECT_EQ(text::find_text_reverse(ExactText(page), "\xA1\xB0"), aligned);
+    // Starting on a trail byte realigns the walk onto the misaligned pairs.
+    EXPECT_EQ(text::find_text(ExactText(page), "\xA1\xB0", 3002), 3002);
+    EXPECT_EQ(text::find_text(ExactText(page), "\xA1\xB0", 3002, true), 3002);
+
+    // Ignoring case across both letter cases, after a long run with neither.
+    Text mixed = Text(5000, '-') + "<TD CLASS=x>" + Text(100, '-') + "<td class=y>";
+    EXPECT_EQ(text::find_text(ExactText(mixed), "<td class=", 0, true), 5001);
+    EXPECT_EQ(text::find_text(ExactText(mixed), "<td class=", 5002, true), 5113);
+    EXPECT_EQ(text::find_text(ExactText(mixed), "<td class="), 5113);
+    EXPECT_EQ(text::find_text_reverse(ExactText(mixed), "<TD CLASS=", true), 5113);
+    EXPECT_EQ(text::find_text(ExactText(mixed), "<td class=z", 0, true), -1);
+}
+
+TEST(ToLower, FoldsSingleByteLettersOnly) {
+    EXPECT_EQ(text::to_lower(ExactText("AbC-Z@[")), "abc-z@[");
+    // "A" as the trail byte of a character stays; a lone lead byte at the end is kept.
+    EXPECT_EQ(text::to_lower(ExactText("\xB0" "AA\xB0")), "\xB0" "Aa\xB0");
+    EXPECT_EQ(text::to_lower(""), "");
+}
+
+TEST(Spaces, TrimBothEnds) {
+    struct Case {
+        Text in, want;
+    };
+    const Case cases[] = {
+        {full_space + " a b \t", "a b \t"},  // the tab ends the trailing spaces
+        {"  a" + full_space + "b" + full_space + " ", "a" + full_space + "b"},
+        {" " + full_space + " ", ""},
+        {"", ""},
+        {"\tx\t", "\tx\t"},
+        {"x\xB0\xA1\xA1\xA1", "x\xB0\xA1"},  // A1 A1 after a character is a full-width space
+        {"x\xB0\xA1\xA1", "x\xB0\xA1\xA1"},  // the last A1 alone is no space
+        {"\xA1", "\xA1"},
+        {"\xB0 x", "\xB0 x"},  // the space is the trail byte of B0
+    };
+    for (const auto& c : cases) EXPECT_EQ(text::trim_both_ends(ExactText(c.in)), c.want) << c.in;
+}
+
+TEST(Spaces, RemoveAll) {
+    EXPECT_EQ(text::remove_all_spaces(ExactText("a b" + full_space + "c ")), "abc");
+    EXPECT_EQ(text::remove_all_spaces(ExactText("\xB0 \xA1\xA1\xA1")), "\xB0 \xA1");
+    EXPECT_EQ(text::remove_all_spaces(ExactText(" \xA1")), "\xA1");
+}
+
+TEST(ReplaceSubtext, ReplacesOnCharacterSteps) {
+    struct Case {
+        Text in, old_text, new_text;
+        int start;
+        std::optional<int> count;
+        bool case_sensitive;
+        Text want;
+    };
+    const Case cases[] = {
+        {"x\r\ny\r\n", "\r\n", "", 1, {}, true, "xy"},
+        {"x\ry\nz", "\r\n", "", 1, {}, true, "x\ry\nz"},
+        {"aXa", "x", "-", 1, {}, false, "a-a"},  // folds case unless told otherwise
+        {"aXa", "x", "-", 1, {}, true, "aXa"},
+        {"aaaa", "a", "b", 1, 2, true, "bbaa"},
+        {"aaaa", "a", "b", 1, 0, true, "aaaa"},
+        {"aaaa", "a", "b", 1, -1, true, "bbbb"},
+        {"aaaa", "a", "b", 3, {}, true, "aabb"},
+        {"aaaa", "a", "b", -5, {}, true, "bbbb"},
+        {"aaaa", "a", "b", 5, {}, true, "aaaa"},
+        {"aaa", "aa", "X", 1, {}, true, "Xa"},
+        {"abc", "", "X", 1, {}, true, "abc"},
+        {"", "a", "X", 1, {}, true, ""},
+        {"ab", "abc", "X", 1, {}, true, "ab"},
+        {"\xB0\xA1\xB0\xA1", "\xA1\xB0", "X", 1, {}, true, "\xB0\xA1\xB0\xA1"},
+        {"\xB0\xA1\xB0\xA1", "\xA1\xB0", "X", 2, {}, true, "\xB0X\xA1"},
+        {"a\xB0", "\xB0", "X", 1, {}, true, "aX"},
+        {"\xD2\xFD" "ab", "a", "", 1, {}, true, "\xD2\xFD" "b"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text::replace_subtext(ExactText(c.in), c.old_text, c.new_text, c.start, c.count,
+                                        c.case_sensitive),
+                  c.want)
+            << c.in << " / " << c.old_text;
+    }
+}
+
+TEST(SplitText, PiecesBetweenDelimiters) {
+    using List = text::TextList;
+    struct Case {
+        Text in, delimiter;
+        std::optional<int> max_count;
+        List want;
+    };
+    const Case cases[] = {
+        {"a,,b", ",", {}, {"a", "", "b"}},
+        {",a", ",", {}, {"", "a"}},
+        {"a,", ",", {}, {"a"}},
+        {",", ",", {}, {""}},
+        {"", ",", {}, {}},
+        {"a;b", ";", {}, {"a", "b"}},
+        {"a<>b<>c", "<>", {}, {"a", "b", "c"}},
+        {"a,b,c", ",", 2, {"a", "b"}},
+        {"a,b", ",", 5, {"a", "b"}},
+        {"a,b", ",", 0, {}},
+        {"a,b", ",", -3, {}},
+        {"a,b", "", {}, {"a,b"}},
+        {"aXb", "x", {}, {"aXb"}},  // the delimiter compares exactly
+        {"\xB0,\xB0,x", ",", {}, {"\xB0,\xB0,x"}},  // both commas are trail bytes
+        {"a\xB0", "\xB0", {}, {"a"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text::split_text(ExactText(c.in), c.delimiter, c.max_count), c.want) << c.in;
     }
 }
 
