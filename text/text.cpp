@@ -1,9 +1,12 @@
 #include "text/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+
+#include "text/scan.h"
 
 namespace text {
 
@@ -13,17 +16,6 @@ namespace {
 // follower make one character, unless the lead byte is the last byte of the text.
 std::size_t char_size(std::string_view t, std::size_t i) {
     return (static_cast<unsigned char>(t[i]) >= 0x80 && i + 1 < t.size()) ? 2 : 1;
-}
-
-unsigned char fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
-bool equal_at(std::string_view t, std::size_t i, std::string_view sought, bool ignore_case) {
-    if (!ignore_case) return std::memcmp(t.data() + i, sought.data(), sought.size()) == 0;
-    for (std::size_t k = 0; k < sought.size(); ++k) {
-        if (fold(static_cast<unsigned char>(t[i + k])) != fold(static_cast<unsigned char>(sought[k])))
-            return false;
-    }
-    return true;
 }
 
 // Index where a scan from 1-based `start` begins (below 2 means the first byte).
@@ -66,63 +58,70 @@ int find_text(std::string_view text, std::string_view sought, int start, bool ig
     const std::size_t begin = scan_begin(start);
     if (begin >= text.size()) return -1;
     if (sought.empty()) return 1;
-    const std::size_t m = sought.size();
-    for (std::size_t p = begin; p + m <= text.size(); p += char_size(text, p)) {
-        if (equal_at(text, p, sought, ignore_case)) return static_cast<int>(p) + 1;
-    }
-    return -1;
+    const std::size_t at = scan::Finder(text, sought, ignore_case).next(begin);
+    return at == scan::none ? -1 : static_cast<int>(at) + 1;
 }
 
 // An empty sought text has no last occurrence.
 int find_text_reverse(std::string_view text, std::string_view sought, bool ignore_case) {
     if (sought.empty()) return -1;
-    const std::size_t m = sought.size();
+    scan::Finder finder(text, sought, ignore_case);
     int last = -1;
-    for (std::size_t p = 0; p + m <= text.size(); p += char_size(text, p)) {
-        if (equal_at(text, p, sought, ignore_case)) last = static_cast<int>(p) + 1;
+    // Matches may overlap: the walk goes on with the character after each match's start.
+    for (std::size_t at = finder.next(0); at != scan::none; at = finder.next(at + char_size(text, at))) {
+        last = static_cast<int>(at) + 1;
     }
     return last;
 }
 
 Text to_lower(std::string_view text) {
     Text out(text);
-    for (std::size_t i = 0; i < out.size();) {
-        std::size_t step = char_size(text, i);
-        if (step == 1) out[i] = static_cast<char>(fold(static_cast<unsigned char>(out[i])));
-        i += step;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (c >= 0x80) {
+            ++i;  // the trail byte stays as it is
+        } else {
+            out[i] = static_cast<char>(scan::fold_table[c]);
+        }
     }
     return out;
 }
 
 Text trim_both_ends(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && is_space_at(text, i)) i += char_size(text, i);
-    const std::size_t first = i;
-    std::size_t run_start = text.size();  // where the current run of spaces began, if any
-    bool in_run = false;
-    while (i < text.size()) {
-        if (is_space_at(text, i)) {
-            if (!in_run) {
-                run_start = i;
-                in_run = true;
-            }
-        } else {
-            in_run = false;
+    std::size_t first = 0;
+    while (first < text.size() && is_space_at(text, first)) first += char_size(text, first);
+    // Trailing spaces consist of the bytes 20 and A1 only: find where that tail begins, put
+    // it on the walk, and walk just the tail.
+    std::size_t tail = text.size();
+    while (tail > first && (text[tail - 1] == ' ' || static_cast<unsigned char>(text[tail - 1]) == 0xA1)) --tail;
+    if (tail == text.size()) return Text(text.substr(first));
+    scan::Steps steps(reinterpret_cast<const unsigned char*>(text.data()));
+    steps.restart(first);
+    std::size_t i = steps.on_step(tail) ? tail : tail + 1;
+    std::size_t end = text.size();
+    for (; i < text.size(); i += char_size(text, i)) {
+        if (!is_space_at(text, i)) {
+            end = text.size();
+        } else if (end == text.size()) {
+            end = i;
         }
-        i += char_size(text, i);
     }
-    const std::size_t end = in_run ? run_start : text.size();
     return Text(text.substr(first, end - first));
 }
 
 Text remove_all_spaces(std::string_view text) {
     Text out;
     out.reserve(text.size());
+    std::size_t kept = 0;  // start of the run of bytes not yet copied
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t step = char_size(text, i);
-        if (!is_space_at(text, i)) out.append(text.substr(i, step));
+        const std::size_t step = char_size(text, i);
+        if (is_space_at(text, i)) {
+            out.append(text.substr(kept, i - kept));
+            kept = i + step;
+        }
         i += step;
     }
+    out.append(text.substr(kept));
     return out;
 }
 
@@ -131,21 +130,18 @@ Text replace_subtext(std::string_view text, std::string_view old_text, std::stri
                      std::optional<int> count, bool case_sensitive) {
     const std::size_t begin = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
     if (text.empty() || old_text.empty() || begin >= text.size() || (count && *count == 0)) return Text(text);
-    const std::size_t m = old_text.size();
-    Text out(text.substr(0, begin));
+    scan::Finder finder(text, old_text, !case_sensitive);
+    Text out;
+    out.reserve(text.size());
     std::size_t p = begin;
+    out.append(text.substr(0, p));
     int replaced = 0;
-    while (p + m <= text.size()) {
-        if (equal_at(text, p, old_text, !case_sensitive)) {
-            out.append(new_text);
-            p += m;
-            ++replaced;
-            if (count && replaced == *count) break;
-        } else {
-            std::size_t step = char_size(text, p);
-            out.append(text.substr(p, step));
-            p += step;
-        }
+    for (std::size_t at = finder.next(p); at != scan::none; at = finder.next(p)) {
+        out.append(text.substr(p, at - p));
+        out.append(new_text);
+        p = at + old_text.size();
+        ++replaced;
+        if (count && replaced == *count) break;
     }
     out.append(text.substr(p));
     return out;
@@ -159,17 +155,12 @@ TextList split_text(std::string_view text, std::string_view delimiter, std::opti
         list.emplace_back(text);
         return list;
     }
-    const std::size_t m = delimiter.size();
+    scan::Finder finder(text, delimiter, false);
     std::size_t piece = 0;
-    for (std::size_t p = 0; p + m <= text.size();) {
-        if (equal_at(text, p, delimiter, false)) {
-            list.emplace_back(text.substr(piece, p - piece));
-            p += m;
-            piece = p;
-            if (limit > 0 && list_count(list) == limit) return list;
-        } else {
-            p += char_size(text, p);
-        }
+    for (std::size_t at = finder.next(0); at != scan::none; at = finder.next(piece)) {
+        list.emplace_back(text.substr(piece, at - piece));
+        piece = at + delimiter.size();
+        if (limit > 0 && list_count(list) == limit) return list;
     }
     if (piece < text.size()) list.emplace_back(text.substr(piece));
     return list;
