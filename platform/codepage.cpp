@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #include <iconv.h>
 
@@ -81,9 +82,10 @@ std::size_t first_estimate(int from, int to, std::size_t n) {
     return n + 16;
 }
 
-}  // namespace
-
-std::string convert_code_page(std::string_view input, int from_code_page, int to_code_page) {
+// One pass over the whole input into `Buffer` (std::string or a byte vector), so that callers
+// who want bytes get them without a second copy of a page-sized result.
+template <class Buffer>
+Buffer convert(std::string_view input, int from_code_page, int to_code_page) {
     const int from = slot_of(from_code_page);
     const int to = slot_of(to_code_page);
     if (input.empty() || from < 0 || to < 0) return {};
@@ -94,15 +96,15 @@ std::string convert_code_page(std::string_view input, int from_code_page, int to
     // A bad UTF-16 unit is two bytes; skipping one would misalign everything after it.
     const std::size_t bad_unit = from == 2 ? 2 : 1;
 
-    std::string out(first_estimate(from, to, input.size()), '\0');
+    Buffer out(first_estimate(from, to, input.size()), 0);
     std::size_t written = 0;
     char* in = const_cast<char*>(input.data());
     std::size_t in_left = input.size();
     while (in_left > 0) {
-        char* target = out.data() + written;
+        char* target = reinterpret_cast<char*>(out.data()) + written;
         std::size_t target_left = out.size() - written;
         const std::size_t result = iconv(cd, &in, &in_left, &target, &target_left);
-        written = static_cast<std::size_t>(target - out.data());
+        written = out.size() - target_left;
         if (result != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) {
             out.resize(out.size() * 2);
@@ -114,7 +116,7 @@ std::string convert_code_page(std::string_view input, int from_code_page, int to
         std::size_t skip = character_length(from, in, in_left);
         if (skip == 0) skip = in_left < bad_unit ? in_left : bad_unit;
         if (out.size() - written < replacement.size()) out.resize(out.size() * 2);
-        out.replace(written, replacement.size(), replacement);
+        std::memcpy(out.data() + written, replacement.data(), replacement.size());
         written += replacement.size();
         in += skip;
         in_left -= skip;
@@ -122,6 +124,16 @@ std::string convert_code_page(std::string_view input, int from_code_page, int to
     }
     out.resize(written);
     return out;
+}
+
+}  // namespace
+
+std::string convert_code_page(std::string_view input, int from_code_page, int to_code_page) {
+    return convert<std::string>(input, from_code_page, to_code_page);
+}
+
+std::vector<unsigned char> convert_code_page_bytes(std::string_view input, int from_code_page, int to_code_page) {
+    return convert<std::vector<unsigned char>>(input, from_code_page, to_code_page);
 }
 
 }  // namespace platform

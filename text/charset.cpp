@@ -96,8 +96,6 @@ void compose(std::string& utf16) {
     utf16.resize(kept);
 }
 
-Bytes to_byte_vector(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
 // Value of a hexadecimal digit of either case, -2 for any other byte.
 constexpr std::array<signed char, 256> make_digit_values() {
     std::array<signed char, 256> values{};
@@ -121,7 +119,7 @@ constexpr std::array<bool, 256> unreserved = make_unreserved();
 
 Bytes to_utf16(std::string_view text, int code_page) {
     if (text.empty()) return {};
-    Bytes units = to_byte_vector(platform::convert_code_page(text, code_page, platform::cp_utf16le));
+    Bytes units = platform::convert_code_page_bytes(text, code_page, platform::cp_utf16le);
     units.push_back(0);
     units.push_back(0);
     return units;
@@ -149,11 +147,10 @@ Text utf8_to_gbk(std::string_view utf8) {
 
 Bytes utf8_bytes_to_gbk(const Bytes& utf8) {
     const std::string_view body(reinterpret_cast<const char*>(utf8.data()), utf8.size());
-    if (!may_hold_combining_mark(utf8))
-        return to_byte_vector(platform::convert_code_page(body, platform::cp_utf8, platform::cp_gbk));
+    if (!may_hold_combining_mark(utf8)) return platform::convert_code_page_bytes(body, platform::cp_utf8, platform::cp_gbk);
     std::string utf16 = platform::convert_code_page(body, platform::cp_utf8, platform::cp_utf16le);
     compose(utf16);
-    return to_byte_vector(platform::convert_code_page(utf16, platform::cp_utf16le, platform::cp_gbk));
+    return platform::convert_code_page_bytes(utf16, platform::cp_utf16le, platform::cp_gbk);
 }
 
 Text url_encode(std::string_view text, bool keep_unreserved, bool via_utf8) {
