@@ -1,5 +1,7 @@
 #include "text/extract.h"
 
+#include "text/scan.h"
+
 namespace text {
 
 namespace {
@@ -39,29 +41,35 @@ Text text_after_last(std::string_view text, std::string_view marker, bool ignore
 }
 
 // An empty start marker collects nothing: it is "found" at byte 1 on every search, so the
-// collection would never move on.
+// collection would never move on. (An empty end marker ends it on the first, empty, piece.)
 int extract_all_between(std::string_view page, std::string_view start_marker, std::string_view end_marker,
                         TextList& list, bool case_sensitive, int max_length, std::string_view prefix,
                         std::string_view suffix, bool include_start_marker, bool include_end_marker, int start) {
     list.clear();
-    if (start_marker.empty()) return 0;
-    const bool ignore_case = !case_sensitive;
-    int scan = start < 2 ? 1 : start;
-    for (;;) {
-        const int at = find_text(page, start_marker, scan, ignore_case);
-        if (at == -1) break;
-        const int content = at + text_length(start_marker);
-        const int end = find_text(page, end_marker, content, ignore_case);
-        if (end == -1) break;
-        const Text piece = trim_both_ends(text_mid(page, content, end - content));
+    if (start_marker.empty() || end_marker.empty()) return 0;
+    // One finder per marker for the whole page: their searches only move forward.
+    scan::Finder opening(page, start_marker, !case_sensitive);
+    scan::Finder closing(page, end_marker, !case_sensitive);
+    std::size_t scan = start < 2 ? 0 : static_cast<std::size_t>(start) - 1;
+    while (scan < page.size()) {
+        const std::size_t at = opening.next(scan);
+        if (at == scan::none) break;
+        const std::size_t content = at + start_marker.size();
+        const std::size_t end = content < page.size() ? closing.next(content) : scan::none;
+        if (end == scan::none) break;
+        Text piece = trim_both_ends(page.substr(content, end - content));
         if (piece.empty() || (max_length > 0 && text_length(piece) > max_length)) break;
-        Text item;
-        if (include_start_marker) item.append(start_marker);
-        item.append(prefix);
-        item.append(piece);
-        item.append(suffix);
-        if (include_end_marker) item.append(end_marker);
-        list.push_back(std::move(item));
+        if (include_start_marker || include_end_marker || !prefix.empty() || !suffix.empty()) {
+            Text item;
+            item.reserve(start_marker.size() + prefix.size() + piece.size() + suffix.size() + end_marker.size());
+            if (include_start_marker) item.append(start_marker);
+            item.append(prefix);
+            item.append(piece);
+            item.append(suffix);
+            if (include_end_marker) item.append(end_marker);
+            piece = std::move(item);
+        }
+        list.push_back(std::move(piece));
         scan = end;
     }
     return list_count(list);
