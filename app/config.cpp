@@ -18,7 +18,9 @@ GBK_CONSTANT(code_name, "番号")
 GBK_CONSTANT(cloud_key, "云点播=")
 GBK_CONSTANT(cloud_name, "云点播")
 
-text::Text without_crlf(const text::Text& value) { return text::replace_subtext(value, "\r\n", {}, 1, std::nullopt, true); }
+text::Text without_crlf(const text::Text& value) {
+    return text::replace_subtext(value, "\r\n", {}, 1, std::nullopt, true);
+}
 
 }  // namespace
 
@@ -61,6 +63,8 @@ Endpoints parse_endpoints(const text::Text& plain) {
 
 Endpoints read_endpoints(const text::Bytes& raw_file) { return parse_endpoints(decrypt_config(raw_file)); }
 
-text::Bytes encrypt_config(const text::Text& plain_gbk) { return rc4(text::to_bytes(plain_gbk), config_key()); }
+text::Bytes encrypt_config(const text::Text& plain_gbk) {
+    return rc4(text::to_bytes(plain_gbk), config_key());
+}
 
 }  // namespace app

@@ -125,7 +125,7 @@ BENCHMARK(BM_keyword_open_per_call);
 
 // Keeps each benchmark's time per iteration and throughput for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     // Colours only on a terminal; CPU time, because the machines we measure on are shared.
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
 
@@ -163,21 +163,25 @@ int main(int argc, char** argv) {
     if (has("BM_url_decode_page") && has("BM_memcpy_page")) {
         const double decode = f.at("BM_url_decode_page").bytes_per_second / 1e6;
         const double copy = f.at("BM_memcpy_page").bytes_per_second / 1e6;
-        std::printf("url_decode: %.0f MB/s (target >= 500), memcpy: %.0f MB/s, url_decode/memcpy speed: %.3f\n",
-                    decode, copy, decode / copy);
+        std::printf(
+            "url_decode: %.0f MB/s (target >= 500), memcpy: %.0f MB/s, url_decode/memcpy speed: %.3f\n",
+            decode, copy, decode / copy);
     }
     if (has("BM_utf8_bytes_to_gbk") && has("BM_bare_iconv_utf8_to_cp936")) {
         const double ours = f.at("BM_utf8_bytes_to_gbk").seconds_per_iteration;
         const double bare = f.at("BM_bare_iconv_utf8_to_cp936").seconds_per_iteration;
-        std::printf("utf8_bytes_to_gbk: %.0f MB/s, bare iconv: %.0f MB/s, CPU time ratio ours/bare: %.3f (target <= 1.2)\n",
-                    f.at("BM_utf8_bytes_to_gbk").bytes_per_second / 1e6,
-                    f.at("BM_bare_iconv_utf8_to_cp936").bytes_per_second / 1e6, ours / bare);
+        std::printf(
+            "utf8_bytes_to_gbk: %.0f MB/s, bare iconv: %.0f MB/s, CPU time ratio ours/bare: %.3f (target <= "
+            "1.2)\n",
+            f.at("BM_utf8_bytes_to_gbk").bytes_per_second / 1e6,
+            f.at("BM_bare_iconv_utf8_to_cp936").bytes_per_second / 1e6, ours / bare);
     }
     if (has("BM_keyword_kept_descriptor") && has("BM_keyword_open_per_call")) {
         const double kept = f.at("BM_keyword_kept_descriptor").seconds_per_iteration;
         const double opened = f.at("BM_keyword_open_per_call").seconds_per_iteration;
-        std::printf("keyword conversion: %.0f ns with a kept descriptor, %.0f ns opening one per call (%.1fx)\n",
-                    kept * 1e9, opened * 1e9, opened / kept);
+        std::printf(
+            "keyword conversion: %.0f ns with a kept descriptor, %.0f ns opening one per call (%.1fx)\n",
+            kept * 1e9, opened * 1e9, opened / kept);
     }
     return 0;
 }

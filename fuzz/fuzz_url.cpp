@@ -87,8 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (char& c : text) c = alphabet[static_cast<unsigned char>(c) % alphabet.size()];
     }
     // A view over the fuzzer's own exact-size buffer when unmapped, so a read past the end shows.
-    const std::string_view input = (options & 8) ? std::string_view(text)
-                                                 : std::string_view(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view input = (options & 8)
+                                       ? std::string_view(text)
+                                       : std::string_view(reinterpret_cast<const char*>(data + 1), size - 1);
     const bool keep_unreserved = options & 1;
     const bool via_utf8 = options & 2;
     const bool from_utf8 = options & 4;

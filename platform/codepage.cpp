@@ -14,10 +14,14 @@ const iconv_t no_descriptor = reinterpret_cast<iconv_t>(-1);
 
 int slot_of(int code_page) {
     switch (code_page) {
-        case cp_gbk: return 0;
-        case cp_utf8: return 1;
-        case cp_utf16le: return 2;
-        default: return -1;
+        case cp_gbk:
+            return 0;
+        case cp_utf8:
+            return 1;
+        case cp_utf16le:
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -132,7 +136,8 @@ std::string convert_code_page(std::string_view input, int from_code_page, int to
     return convert<std::string>(input, from_code_page, to_code_page);
 }
 
-std::vector<unsigned char> convert_code_page_bytes(std::string_view input, int from_code_page, int to_code_page) {
+std::vector<unsigned char> convert_code_page_bytes(std::string_view input, int from_code_page,
+                                                   int to_code_page) {
     return convert<std::vector<unsigned char>>(input, from_code_page, to_code_page);
 }
 

@@ -19,6 +19,7 @@ inline constexpr int cp_utf16le = 1200;
 
 std::string convert_code_page(std::string_view input, int from_code_page, int to_code_page);
 // The same, for results that are bytes rather than text (page bodies).
-std::vector<unsigned char> convert_code_page_bytes(std::string_view input, int from_code_page, int to_code_page);
+std::vector<unsigned char> convert_code_page_bytes(std::string_view input, int from_code_page,
+                                                   int to_code_page);
 
 }  // namespace platform

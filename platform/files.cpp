@@ -16,7 +16,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 bool file_exists(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -26,7 +26,8 @@ bool read_whole_file(const std::string& path, std::vector<unsigned char>& conten
     if (!f) return false;
     unsigned char chunk[64 * 1024];
     std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) contents.insert(contents.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, f.get())) > 0)
+        contents.insert(contents.end(), chunk, chunk + got);
     if (std::ferror(f.get())) {
         contents.clear();
         return false;

@@ -111,7 +111,8 @@ bool replace_file(const std::string& path, const text::Bytes& contents) {
 int encrypt(const std::string& plain_path, const std::string& out_path) {
     text::Bytes contents;
     if (const int code = read_input(plain_path, contents)) return code;
-    if (same_file(plain_path, out_path)) return fail(out_path + " is the input file; choose another OUT", exit_usage);
+    if (same_file(plain_path, out_path))
+        return fail(out_path + " is the input file; choose another OUT", exit_usage);
     std::error_code ec;
     if (std::filesystem::is_directory(out_path, ec)) return fail(out_path + " is a directory", exit_usage);
 

@@ -35,7 +35,7 @@ void write_file(const fs::path& path, std::string_view bytes) {
 }
 
 class ConfigTool : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "xinghe-config-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
@@ -49,7 +49,8 @@ protected:
         const std::string command = std::string("'") + XINGHE_CONFIG_TOOL + "' " + arguments + " >'" +
                                     at("stdout").string() + "' 2>'" + at("stderr").string() + "'";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(at("stdout")), read_file(at("stderr"))};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(at("stdout")),
+                read_file(at("stderr"))};
     }
 
     fs::path dir_;
@@ -63,7 +64,8 @@ const char* const shipped_lines =
 
 TEST_F(ConfigTool, EncryptThenShowAndDecrypt) {
     // Mixed line ends come out as CR LF throughout.
-    write_file(at("plain.txt"), "磁力=http://a.example/?q=\r\n电驴=http://b.example/\n番号=C\n云点播=http://d.example/?u=");
+    write_file(at("plain.txt"),
+               "磁力=http://a.example/?q=\r\n电驴=http://b.example/\n番号=C\n云点播=http://d.example/?u=");
     ASSERT_EQ(run("encrypt " + at("plain.txt").string() + " " + at("peizhi.ini").string()).exit_code, 0);
 
     const std::string stored = read_file(at("peizhi.ini"));
@@ -86,7 +88,8 @@ TEST_F(ConfigTool, EncryptThenShowAndDecrypt) {
 }
 
 TEST_F(ConfigTool, ShowWritesLineBreaksInsideValuesAsEscapes) {
-    const text::Bytes stored = app::encrypt_config(text::utf8_to_gbk("磁力=A\n电驴=B\r番号=C\r\n云点播=D\r\n"));
+    const text::Bytes stored =
+        app::encrypt_config(text::utf8_to_gbk("磁力=A\n电驴=B\r番号=C\r\n云点播=D\r\n"));
     write_file(at("peizhi.ini"), std::string(stored.begin(), stored.end()));
     const ToolRun shown = run("show " + at("peizhi.ini").string());
     EXPECT_EQ(shown.exit_code, 0);
@@ -94,7 +97,8 @@ TEST_F(ConfigTool, ShowWritesLineBreaksInsideValuesAsEscapes) {
 }
 
 TEST_F(ConfigTool, ShowWarnsAboutAFileUnderAnotherKey) {
-    write_file(at("peizhi.ini"), text::utf8_to_gbk("磁力=A\r\n电驴=B\r\n番号=C\r\n云点播=D\r\n"));  // never encrypted
+    write_file(at("peizhi.ini"),
+               text::utf8_to_gbk("磁力=A\r\n电驴=B\r\n番号=C\r\n云点播=D\r\n"));  // never encrypted
     const ToolRun shown = run("show " + at("peizhi.ini").string());
     EXPECT_EQ(shown.exit_code, 0);
     EXPECT_EQ(shown.out, "磁力=\n电驴=\n番号=\n云点播=\n");
@@ -132,8 +136,8 @@ TEST_F(ConfigTool, NeverWritesOverItsInput) {
     fs::create_symlink(at("plain.txt"), at("link.txt"));
     fs::create_hard_link(at("plain.txt"), at("hard.txt"));
     const std::string plain = at("plain.txt").string();
-    for (const std::string& out : {plain, at("sub").string() + "/../plain.txt", at("link.txt").string(),
-                                  at("hard.txt").string()}) {
+    for (const std::string& out :
+         {plain, at("sub").string() + "/../plain.txt", at("link.txt").string(), at("hard.txt").string()}) {
         const ToolRun r = run("encrypt " + plain + " " + out);
         EXPECT_EQ(r.exit_code, 2) << out;
         EXPECT_NE(r.err, "") << out;
@@ -142,8 +146,9 @@ TEST_F(ConfigTool, NeverWritesOverItsInput) {
 }
 
 TEST_F(ConfigTool, RefusesTextThatGbkCannotHold) {
-    for (const std::string_view bad : {std::string_view("磁力=\xF0\x9F\x98\x80\n"), std::string_view("磁力=\xE4\xB8\n"),
-                                       std::string_view("磁力=a\0b\n", 10)}) {
+    for (const std::string_view bad :
+         {std::string_view("磁力=\xF0\x9F\x98\x80\n"), std::string_view("磁力=\xE4\xB8\n"),
+          std::string_view("磁力=a\0b\n", 10)}) {
         write_file(at("plain.txt"), bad);
         const ToolRun r = run("encrypt " + at("plain.txt").string() + " " + at("out.ini").string());
         EXPECT_EQ(r.exit_code, 1);
