@@ -36,11 +36,11 @@ std::string make_page() {
         }
         return word;
     };
-    std::string page =
-        "<html><head><meta charset=\"gbk\"><title>" + gbk_word(4) + "</title></head>\n<body><table class=\"list\">\n";
+    std::string page = "<html><head><meta charset=\"gbk\"><title>" + gbk_word(4) +
+                       "</title></head>\n<body><table class=\"list\">\n";
     for (int row = 1; page.size() < (1u << 20); ++row) {
-        const std::string name = gbk_word(3 + static_cast<int>(next() % 6)) + " " + std::to_string(row) + " " +
-                                 gbk_word(2) + " [1080P]";
+        const std::string name = gbk_word(3 + static_cast<int>(next() % 6)) + " " + std::to_string(row) +
+                                 " " + gbk_word(2) + " [1080P]";
         page += "<tr class=\"item\"><td class=\"name\"><a href=\"/torrent/" + std::to_string(100000 + row) +
                 ".html\" title=\"" + name + "\">" + name + "</a></td><td class=\"size\">" +
                 std::to_string(next() % 9 + 1) + "." + std::to_string(next() % 10) +
@@ -78,12 +78,14 @@ void string_view_find_bench(benchmark::State& state, std::string_view sought) {
 void extract_all_bench(benchmark::State& state) {
     text::TextList list;
     for (auto _ : state) {
-        for (const auto& p : pairs) benchmark::DoNotOptimize(text::extract_all_between(page(), p.open, p.close, list));
+        for (const auto& p : pairs)
+            benchmark::DoNotOptimize(text::extract_all_between(page(), p.open, p.close, list));
     }
 }
 
 // The same collection as a plain find loop, trimming ASCII spaces only.
-int find_loop(std::string_view view, std::string_view open, std::string_view close, std::vector<std::string>& list) {
+int find_loop(std::string_view view, std::string_view open, std::string_view close,
+              std::vector<std::string>& list) {
     list.clear();
     std::size_t scan = 0;
     for (;;) {
@@ -112,7 +114,7 @@ void find_loop_bench(benchmark::State& state) {
 
 // Keeps each benchmark's time per iteration for the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
@@ -136,9 +138,10 @@ int main(int argc, char** argv) {
     const Measured measured[] = {
         {"find_text exact, near the end", "find_text/exact/near_end", "string_view::find/near_end",
          "string_view::find"},
-        {"find_text ignoring case, near the end", "find_text/ignore_case/near_end", "string_view::find/near_end",
+        {"find_text ignoring case, near the end", "find_text/ignore_case/near_end",
+         "string_view::find/near_end", "string_view::find"},
+        {"find_text exact, absent", "find_text/exact/absent", "string_view::find/absent",
          "string_view::find"},
-        {"find_text exact, absent", "find_text/exact/absent", "string_view::find/absent", "string_view::find"},
         {"find_text ignoring case, absent", "find_text/ignore_case/absent", "string_view::find/absent",
          "string_view::find"},
         {"extract_all_between, 3 marker pairs", "extract_all_between/rows", "find_loop/rows", "a find loop"},
@@ -178,7 +181,8 @@ int main(int argc, char** argv) {
     for (const auto& m : measured) {
         const auto ours_time = reporter.times.find(m.name);
         const auto base_time = reporter.times.find(m.baseline);
-        if (ours_time == reporter.times.end() || base_time == reporter.times.end() || base_time->second <= 0) continue;
+        if (ours_time == reporter.times.end() || base_time == reporter.times.end() || base_time->second <= 0)
+            continue;
         std::printf("%s: %.2fx %s\n", m.label, ours_time->second / base_time->second, m.baseline_label);
     }
     return 0;

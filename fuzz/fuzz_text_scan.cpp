@@ -68,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(exact.get(), page.data(), page.size());
     const std::string_view text(exact.get(), page.size());
 
-    same(text::find_text(text, first, start, ignore_case), reference::find_text(text, first, start, ignore_case),
-         "find_text");
-    same(text::find_text_reverse(text, first, ignore_case), reference::find_text_reverse(text, first, ignore_case),
-         "find_text_reverse");
+    same(text::find_text(text, first, start, ignore_case),
+         reference::find_text(text, first, start, ignore_case), "find_text");
+    same(text::find_text_reverse(text, first, ignore_case),
+         reference::find_text_reverse(text, first, ignore_case), "find_text_reverse");
     same(text::replace_subtext(text, first, second, start, count, case_sensitive),
          reference::replace_subtext(text, first, second, start, count, case_sensitive), "replace_subtext");
     same(text::split_text(text, first, count), reference::split_text(text, first, count), "split_text");
@@ -83,10 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reference::TextList plain;
     const std::string prefix = (more_flags & 0x01) ? "P" : "";
     const std::string suffix = (more_flags & 0x02) ? "S" : "";
-    const int fast_count = text::extract_all_between(text, first, second, fast, case_sensitive, max_length, prefix,
-                                                     suffix, flags & 0x04, flags & 0x08, start);
-    const int plain_count = reference::extract_all_between(text, first, second, plain, case_sensitive, max_length,
-                                                           prefix, suffix, flags & 0x04, flags & 0x08, start);
+    const int fast_count = text::extract_all_between(text, first, second, fast, case_sensitive, max_length,
+                                                     prefix, suffix, flags & 0x04, flags & 0x08, start);
+    const int plain_count =
+        reference::extract_all_between(text, first, second, plain, case_sensitive, max_length, prefix, suffix,
+                                       flags & 0x04, flags & 0x08, start);
     same(fast_count, plain_count, "extract_all_between count");
     same(fast, plain, "extract_all_between");
     return 0;

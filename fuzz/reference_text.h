@@ -50,8 +50,8 @@ inline int find_text_reverse(std::string_view t, std::string_view s, bool ignore
     return found;
 }
 
-inline Text replace_subtext(std::string_view t, std::string_view old_text, std::string_view new_text, int start,
-                            std::optional<int> count, bool case_sensitive) {
+inline Text replace_subtext(std::string_view t, std::string_view old_text, std::string_view new_text,
+                            int start, std::optional<int> count, bool case_sensitive) {
     if (start < 1) start = 1;
     if (t.empty() || old_text.empty() || static_cast<std::size_t>(start) > t.size() || (count && *count == 0))
         return Text(t);
@@ -135,8 +135,8 @@ inline Text to_lower(std::string_view t) {
 }
 
 // An empty start marker collects nothing (see text/extract.cpp).
-inline int extract_all_between(std::string_view page, std::string_view open, std::string_view close, TextList& list,
-                               bool case_sensitive, int max_length, std::string_view prefix,
+inline int extract_all_between(std::string_view page, std::string_view open, std::string_view close,
+                               TextList& list, bool case_sensitive, int max_length, std::string_view prefix,
                                std::string_view suffix, bool with_open, bool with_close, int start) {
     list.clear();
     if (open.empty()) return 0;
@@ -147,8 +147,8 @@ inline int extract_all_between(std::string_view page, std::string_view open, std
         const int content = at + static_cast<int>(open.size());
         const int end = find_text(page, close, content, !case_sensitive);
         if (end < 0 || end <= content) break;
-        const Text piece = trim_both_ends(page.substr(static_cast<std::size_t>(content - 1),
-                                                      static_cast<std::size_t>(end - content)));
+        const Text piece = trim_both_ends(
+            page.substr(static_cast<std::size_t>(content - 1), static_cast<std::size_t>(end - content)));
         if (piece.empty() || (max_length > 0 && static_cast<int>(piece.size()) > max_length)) break;
         Text item;
         if (with_open) item += open;

@@ -9,12 +9,14 @@ namespace {
 // "#引号" in GBK. Spelled as bytes so that this file needs no conversion at run time.
 constexpr std::string_view quote_token = "#\xD2\xFD\xBA\xC5";
 
-Text with_quotes(std::string_view marker) { return replace_subtext(marker, quote_token, "\"", 1, std::nullopt, true); }
+Text with_quotes(std::string_view marker) {
+    return replace_subtext(marker, quote_token, "\"", 1, std::nullopt, true);
+}
 
 }  // namespace
 
-Text extract_between(std::string_view text, std::string_view start_marker, std::string_view end_marker, int start,
-                     bool case_sensitive) {
+Text extract_between(std::string_view text, std::string_view start_marker, std::string_view end_marker,
+                     int start, bool case_sensitive) {
     const Text open = with_quotes(start_marker);
     const Text close = with_quotes(end_marker);
     const int at = find_text(text, open, start, !case_sensitive);
@@ -44,7 +46,8 @@ Text text_after_last(std::string_view text, std::string_view marker, bool ignore
 // collection would never move on. (An empty end marker ends it on the first, empty, piece.)
 int extract_all_between(std::string_view page, std::string_view start_marker, std::string_view end_marker,
                         TextList& list, bool case_sensitive, int max_length, std::string_view prefix,
-                        std::string_view suffix, bool include_start_marker, bool include_end_marker, int start) {
+                        std::string_view suffix, bool include_start_marker, bool include_end_marker,
+                        int start) {
     list.clear();
     if (start_marker.empty() || end_marker.empty()) return 0;
     // One finder per marker for the whole page: their searches only move forward.
@@ -61,7 +64,8 @@ int extract_all_between(std::string_view page, std::string_view start_marker, st
         if (piece.empty() || (max_length > 0 && text_length(piece) > max_length)) break;
         if (include_start_marker || include_end_marker || !prefix.empty() || !suffix.empty()) {
             Text item;
-            item.reserve(start_marker.size() + prefix.size() + piece.size() + suffix.size() + end_marker.size());
+            item.reserve(start_marker.size() + prefix.size() + piece.size() + suffix.size() +
+                         end_marker.size());
             if (include_start_marker) item.append(start_marker);
             item.append(prefix);
             item.append(piece);

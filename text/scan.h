@@ -37,7 +37,7 @@ inline bool fold_equal(const unsigned char* a, const unsigned char* b, std::size
 // Tells which positions the walk starting at a known character start lands on. Queries
 // must not go backwards; every byte is looked at a bounded number of times per walk.
 class Steps {
-public:
+  public:
     explicit Steps(const unsigned char* data) : data_(data) {}
 
     // `pos` becomes the walk's known character start.
@@ -52,14 +52,14 @@ public:
         return yes;
     }
 
-private:
+  private:
     const unsigned char* data_;
     std::size_t known_ = 0;
 };
 
 // Finds the sought text on the walk, exactly or folding ASCII case.
 class Finder {
-public:
+  public:
     Finder(std::string_view text, std::string_view sought, bool ignore_case)
         : text_(reinterpret_cast<const unsigned char*>(text.data())),
           size_(text.size()),
@@ -84,7 +84,7 @@ public:
         return none;
     }
 
-private:
+  private:
     bool has_letter() const {
         for (std::size_t i = 0; i < length_; ++i) {
             if (is_letter(sought_[i])) return true;
@@ -102,7 +102,8 @@ private:
         if (c == ' ') return 10;
         if (is_letter(c)) return 9;
         if (c >= 0x80) return 8;
-        if (c == '<' || c == '>' || c == '"' || c == '=' || c == '/' || c == '\r' || c == '\n' || c == '\t') return 7;
+        if (c == '<' || c == '>' || c == '"' || c == '=' || c == '/' || c == '\r' || c == '\n' || c == '\t')
+            return 7;
         if (c >= '0' && c <= '9') return 5;
         return 4;
     }

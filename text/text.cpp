@@ -93,7 +93,8 @@ Text trim_both_ends(std::string_view text) {
     // Trailing spaces consist of the bytes 20 and A1 only: find where that tail begins, put
     // it on the walk, and walk just the tail.
     std::size_t tail = text.size();
-    while (tail > first && (text[tail - 1] == ' ' || static_cast<unsigned char>(text[tail - 1]) == 0xA1)) --tail;
+    while (tail > first && (text[tail - 1] == ' ' || static_cast<unsigned char>(text[tail - 1]) == 0xA1))
+        --tail;
     if (tail == text.size()) return Text(text.substr(first));
     scan::Steps steps(reinterpret_cast<const unsigned char*>(text.data()));
     steps.restart(first);
@@ -213,7 +214,8 @@ Text to_text(double value) {
 Text to_text(const Bytes& bytes) {
     const auto* data = reinterpret_cast<const char*>(bytes.data());
     const void* zero = bytes.empty() ? nullptr : std::memchr(data, 0, bytes.size());
-    const std::size_t n = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : bytes.size();
+    const std::size_t n =
+        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : bytes.size();
     return Text(data, n);
 }
 

@@ -7,13 +7,13 @@
 #include <string_view>
 
 class ExactText {
-public:
+  public:
     explicit ExactText(std::string_view t) : bytes_(new char[t.size() ? t.size() : 1]), size_(t.size()) {
         std::memcpy(bytes_.get(), t.data(), t.size());
     }
     operator std::string_view() const { return {bytes_.get(), size_}; }
 
-private:
+  private:
     std::unique_ptr<char[]> bytes_;
     std::size_t size_;
 };

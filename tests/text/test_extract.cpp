@@ -35,7 +35,8 @@ TEST(ExtractBetween, CutsBetweenFirstMarkers) {
         {zhong_wen + "=" + zhong_wen + ";", zhong_wen + "=", ";", 0, false, zhong_wen},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(text::extract_between(ExactText(c.text), c.open, c.close, c.start, c.case_sensitive), c.want)
+        EXPECT_EQ(text::extract_between(ExactText(c.text), c.open, c.close, c.start, c.case_sensitive),
+                  c.want)
             << c.text << " / " << c.open;
     }
 }
@@ -45,7 +46,9 @@ TEST(ExtractAfterMarker, ExactCaseWithoutQuoteToken) {
         Text text, open, close, want;
     };
     const Case cases[] = {
-        {"<p>1\xA3\xBA" "2.0</p><p>2\xA3\xBAx</p>", "1\xA3\xBA", "</p>", "2.0"},
+        {"<p>1\xA3\xBA"
+         "2.0</p><p>2\xA3\xBAx</p>",
+         "1\xA3\xBA", "</p>", "2.0"},
         {"Version 3</p>", "version", "</p>", ""},
         {"Version 3</p>", "Version ", "</p>", "3"},
         {"x</p>", "1:", "</p>", ""},
@@ -65,11 +68,8 @@ TEST(TextAfterLast, EverythingAfterTheLastMarker) {
         Text want;
     };
     const Case cases[] = {
-        {"a=1;a=2", "a=", false, "2"},
-        {"k=v\r\nk=", "k=", false, ""},
-        {"a=1;A=2", "a=", false, "1;A=2"},
-        {"a=1;A=2", "a=", true, "2"},
-        {"a=1", "b=", false, ""},
+        {"a=1;a=2", "a=", false, "2"}, {"k=v\r\nk=", "k=", false, ""}, {"a=1;A=2", "a=", false, "1;A=2"},
+        {"a=1;A=2", "a=", true, "2"},  {"a=1", "b=", false, ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::text_after_last(ExactText(c.text), c.marker, c.ignore_case), c.want) << c.text;
@@ -96,7 +96,8 @@ TEST(ExtractAllBetween, CollectsUntilAPieceEndsTheCollection) {
     };
     for (const auto& c : cases) {
         TextList list{"left", "over"};
-        EXPECT_EQ(text::extract_all_between(ExactText(c.page), c.open, c.close, list), text::list_count(c.want))
+        EXPECT_EQ(text::extract_all_between(ExactText(c.page), c.open, c.close, list),
+                  text::list_count(c.want))
             << c.page;
         EXPECT_EQ(list, c.want) << c.page;
     }

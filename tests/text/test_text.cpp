@@ -42,18 +42,12 @@ TEST(FindText, PositionsAndStart) {
         int want;
     };
     const Case cases[] = {
-        {"abcabc", "bc", 0, false, 2},
-        {"abcabc", "bc", 3, false, 5},
-        {"abcabc", "bc", -4, false, 2},
-        {"abcabc", "bc", 1, false, 2},
-        {"abcabc", "bc", 7, false, -1},
-        {"abcabc", "bc", 6, false, -1},  // fewer bytes remain than sought
-        {"abcabc", "c", 6, false, 6},
-        {"abcabc", "abcabcx", 0, false, -1},
-        {"xABx", "ab", 0, true, 2},
-        {"xABx", "ab", 0, false, -1},
-        {"x[Ab]x", "[aB]", 0, true, 2},
-        {"x@x", "`", 0, true, -1},  // only letters fold
+        {"abcabc", "bc", 0, false, 2},  {"abcabc", "bc", 3, false, 5},
+        {"abcabc", "bc", -4, false, 2}, {"abcabc", "bc", 1, false, 2},
+        {"abcabc", "bc", 7, false, -1}, {"abcabc", "bc", 6, false, -1},  // fewer bytes remain than sought
+        {"abcabc", "c", 6, false, 6},   {"abcabc", "abcabcx", 0, false, -1},
+        {"xABx", "ab", 0, true, 2},     {"xABx", "ab", 0, false, -1},
+        {"x[Ab]x", "[aB]", 0, true, 2}, {"x@x", "`", 0, true, -1},  // only letters fold
         {"", "a", 0, false, -1},
     };
     for (const auto& c : cases) {
@@ -74,9 +68,18 @@ TEST(FindText, StepsOverTwoByteCharacters) {
     EXPECT_EQ(text::find_text(ExactText(two), "\xA1\xB0"), -1);
     EXPECT_EQ(text::find_text(ExactText(two), "\xA1\xB0", 2), 2);
     // The trail byte of a character is folded like any other byte when ignoring case.
-    EXPECT_EQ(text::find_text(ExactText("\xB0" "a"), "\xB0" "A", 0, true), 1);
+    EXPECT_EQ(text::find_text(ExactText("\xB0"
+                                        "a"),
+                              "\xB0"
+                              "A",
+                              0, true),
+              1);
     // "A" hidden as the trail byte of a character is not a match of its own.
-    EXPECT_EQ(text::find_text(ExactText("\xB0" "A" "A"), "A"), 3);
+    EXPECT_EQ(text::find_text(ExactText("\xB0"
+                                        "A"
+                                        "A"),
+                              "A"),
+              3);
     // A lone lead byte at the end is a character of one byte, and is found.
     EXPECT_EQ(text::find_text(ExactText("ab\xB0"), "\xB0"), 3);
 }
@@ -95,7 +98,9 @@ TEST(FindTextReverse, LastMatchOnTheStepsFromTheStart) {
         {"abc", "", false, -1},
         {"aaa", "aa", false, 2},
         {"\xB0\xA1\xB0\xA1", "\xA1\xB0", false, -1},
-        {"a\xB0\xA1" "b", "\xB0\xA1", false, 2},
+        {"a\xB0\xA1"
+         "b",
+         "\xB0\xA1", false, 2},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::find_text_reverse(ExactText(c.text), c.sought, c.ignore_case), c.want) << c.text;
@@ -128,7 +133,10 @@ TEST(FindText, AlignmentHoldsAcrossLongTexts) {
 TEST(ToLower, FoldsSingleByteLettersOnly) {
     EXPECT_EQ(text::to_lower(ExactText("AbC-Z@[")), "abc-z@[");
     // "A" as the trail byte of a character stays; a lone lead byte at the end is kept.
-    EXPECT_EQ(text::to_lower(ExactText("\xB0" "AA\xB0")), "\xB0" "Aa\xB0");
+    EXPECT_EQ(text::to_lower(ExactText("\xB0"
+                                       "AA\xB0")),
+              "\xB0"
+              "Aa\xB0");
     EXPECT_EQ(text::to_lower(""), "");
 }
 
@@ -182,7 +190,15 @@ TEST(ReplaceSubtext, ReplacesOnCharacterSteps) {
         {"\xB0\xA1\xB0\xA1", "\xA1\xB0", "X", 1, {}, true, "\xB0\xA1\xB0\xA1"},
         {"\xB0\xA1\xB0\xA1", "\xA1\xB0", "X", 2, {}, true, "\xB0X\xA1"},
         {"a\xB0", "\xB0", "X", 1, {}, true, "aX"},
-        {"\xD2\xFD" "ab", "a", "", 1, {}, true, "\xD2\xFD" "b"},
+        {"\xD2\xFD"
+         "ab",
+         "a",
+         "",
+         1,
+         {},
+         true,
+         "\xD2\xFD"
+         "b"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::replace_subtext(ExactText(c.in), c.old_text, c.new_text, c.start, c.count,
@@ -212,7 +228,7 @@ TEST(SplitText, PiecesBetweenDelimiters) {
         {"a,b", ",", 0, {}},
         {"a,b", ",", -3, {}},
         {"a,b", "", {}, {"a,b"}},
-        {"aXb", "x", {}, {"aXb"}},  // the delimiter compares exactly
+        {"aXb", "x", {}, {"aXb"}},                  // the delimiter compares exactly
         {"\xB0,\xB0,x", ",", {}, {"\xB0,\xB0,x"}},  // both commas are trail bytes
         {"a\xB0", "\xB0", {}, {"a"}},
     };

@@ -37,11 +37,17 @@ TEST(ToInt, ReadsTheLeadingNumber) {
         {"\t\r\n\v\f 5", 5},
         {"4 2", 4},
         {"--1", 0},
-        {"\xA3\xB1\xA3\xB2", 12},                  // full-width digits
-        {"\xA1\xA1\xA3\xAD\xA3\xB3" "x", -3},      // full-width space and minus
-        {"\xA3\xB1" "2", 12},                      // mixed widths
-        {"\xB0\xA1" "1", 0},                       // another character stops the reading
-        {"\xA3", 0},                               // a lone lead byte
+        {"\xA3\xB1\xA3\xB2", 12},  // full-width digits
+        {"\xA1\xA1\xA3\xAD\xA3\xB3"
+         "x",
+         -3},  // full-width space and minus
+        {"\xA3\xB1"
+         "2",
+         12},  // mixed widths
+        {"\xB0\xA1"
+         "1",
+         0},          // another character stops the reading
+        {"\xA3", 0},  // a lone lead byte
         {"2147483647", 2147483647},
         {"-2147483648", std::numeric_limits<int>::min()},
         {"2147483648", std::numeric_limits<int>::max()},
@@ -112,7 +118,7 @@ TEST(RoundDecimal, HalvesAwayFromZero) {
         double want;
     };
     const Case cases[] = {
-        {1.005, 2, 1.01}, {2.5, 0, 3.0},      {-2.5, 0, -3.0},   {0.0, 2, 0.0},       {2.4, 0, 2.0},
+        {1.005, 2, 1.01}, {2.5, 0, 3.0},       {-2.5, 0, -3.0},      {0.0, 2, 0.0},        {2.4, 0, 2.0},
         {-2.4, 0, -2.0},  {1.23456, 3, 1.235}, {1250.0, -2, 1300.0}, {1249.0, -2, 1200.0}, {-0.5, 0, -1.0},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(text::round_decimal(c.x, c.decimals), c.want) << c.x;
