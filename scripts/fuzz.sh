@@ -19,7 +19,7 @@ for target in build/fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus="build/fuzz/corpus/$name"
   mkdir -p "$corpus"
-  if "$target" -max_total_time="$SECONDS_EACH" -max_len=4096 "$corpus" >"build/fuzz/$name.log" 2>&1; then
+  if "$target" -max_total_time="$SECONDS_EACH" -max_len=4096 -artifact_prefix="build/fuzz/$name-" "$corpus" >"build/fuzz/$name.log" 2>&1; then
     echo "fuzz: $name ok ($(grep -o 'stat::number_of_executed_units: [0-9]*' "build/fuzz/$name.log" || grep -Eo '#[0-9]+' "build/fuzz/$name.log" | tail -1) runs)"
   else
     echo "fuzz: $name FAILED, see build/fuzz/$name.log"
