@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QWindow>
 
+#include "app/account_page.h"
 #include "app/control_factory.h"
 #include "app/layout.h"
 #include "app/texts.h"
@@ -48,6 +49,7 @@ MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
     build_menus();
     connect_strip();
     player::connect_player_panes(this);
+    connect_account_page(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect centred = rect();
