@@ -22,7 +22,8 @@ Text login_form_body(std::string_view account, std::string_view password) {
     constexpr bool keep_unreserved = true;
     constexpr bool via_utf8 = false;  // the forum reads the form as GBK
     return "fastloginfield=username&username=" + text::url_encode(account, keep_unreserved, via_utf8) +
-           "&password=" + text::url_encode(password, keep_unreserved, via_utf8) + "&quickforward=yes&handlekey=ls";
+           "&password=" + text::url_encode(password, keep_unreserved, via_utf8) +
+           "&quickforward=yes&handlekey=ls";
 }
 
 bool forum_login(AccountView& view) {
@@ -55,18 +56,22 @@ void load_account_panel(AccountView& view) {
     const Text promotion = text::to_text(read_page(forum_address(promotion_path)));
     const Text credit = text::to_text(read_page(forum_address(credit_path)));
 
-    view.set_control_text("用户权限标签",
-                          text::extract_between(promotion, texts::user_group_start(), texts::user_group_end()));
+    view.set_control_text(
+        "用户权限标签", text::extract_between(promotion, texts::user_group_start(), texts::user_group_end()));
     // The start marker swallows the link's "http://", so it is put back.
-    view.set_control_text("编辑框4", "http://" + text::extract_between(promotion, texts::promotion_link_start(),
-                                                                      texts::promotion_link_end()));
-    view.set_control_text("用户金钱标签", text::extract_between(credit, texts::credit_start(), texts::credit_end()));
+    view.set_control_text("编辑框4",
+                          "http://" + text::extract_between(promotion, texts::promotion_link_start(),
+                                                            texts::promotion_link_end()));
+    view.set_control_text("用户金钱标签",
+                          text::extract_between(credit, texts::credit_start(), texts::credit_end()));
     view.set_control_text("用户ID标签", view.control_text("编辑框3"));
 }
 
 void open_registration(AccountView& view) { view.open_in_browser(forum_address(registration_path)); }
 
-void show_password_help(AccountView& view) { view.show_message(texts::contact_support() + addresses::support_qq); }
+void show_password_help(AccountView& view) {
+    view.show_message(texts::contact_support() + addresses::support_qq);
+}
 
 void open_points_page(AccountView& view) { view.open_in_browser(forum_address(points_path)); }
 

@@ -60,9 +60,9 @@ void load_account_panel(AccountView& view);
 text::Bytes read_page(const text::Text& address);
 
 // The page's other controls.
-void open_registration(AccountView& view);   // 透明标签4 "注册账号"
-void show_password_help(AccountView& view);  // 透明标签5 "忘记密码"
-void open_points_page(AccountView& view);    // 透明标签8 "云币详情介绍"
+void open_registration(AccountView& view);    // 透明标签4 "注册账号"
+void show_password_help(AccountView& view);   // 透明标签5 "忘记密码"
+void open_points_page(AccountView& view);     // 透明标签8 "云币详情介绍"
 void copy_promotion_link(AccountView& view);  // 按钮4 "复制链接": the text of 编辑框4
 
 }  // namespace account

@@ -52,7 +52,8 @@ text::Bytes read_page(const text::Text& address) {
     if (!connection) return {};
     std::uint32_t flags = inet::flag_reload | inet::flag_no_cache_write;
     if (secure) flags |= inet::flag_secure;
-    inet::Request request = inet::open_request(*connection, "GET", http::url_path(address), "HTTP/1.0", flags);
+    inet::Request request =
+        inet::open_request(*connection, "GET", http::url_path(address), "HTTP/1.0", flags);
     if (!request) return {};
     inet::send_request(request, page_header_text);
 

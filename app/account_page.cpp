@@ -17,7 +17,7 @@ namespace {
 
 // The account page's controls as the account logic sees them.
 class AccountPageView : public account::AccountView {
-public:
+  public:
     ~AccountPageView() override { end_wait(); }
 
     // The login holds the GUI thread until the forum has answered: the wait cursor says so.
@@ -45,7 +45,7 @@ public:
     void open_in_browser(const text::Text& address) override { platform::open_address(address); }
     void put_on_clipboard(const text::Text& value) override { platform::set_clipboard_text(value); }
 
-private:
+  private:
     bool waiting_ = false;
 };
 

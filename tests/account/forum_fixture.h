@@ -19,8 +19,9 @@ inline text::Text gbk(std::string_view utf8) { return text::utf8_to_gbk(utf8); }
 
 // The three forum pages as the forum writes them (GBK, with the markers the page cuts by).
 inline std::string promotion_page(std::string_view group, std::string_view link_host_path) {
-    return std::string("<html><body><ul><li><a id=\"g_upgrade\" href=\"home.php?mod=spacecp&amp;ac=usergroup\" "
-                       "onmouseover=\"showMenu(this, showUpgradeinfo)\">用户组:") +
+    return std::string(
+               "<html><body><ul><li><a id=\"g_upgrade\" href=\"home.php?mod=spacecp&amp;ac=usergroup\" "
+               "onmouseover=\"showMenu(this, showUpgradeinfo)\">用户组:") +
            std::string(group) +
            "</a></li></ul><p><input type=\"text\" class=\"px\" "
            "onclick=\"setCopy(this.value, '推广链接复制成功');\" value=\"http://" +
@@ -34,7 +35,7 @@ inline std::string credit_page(std::string_view credit) {
 // Answers the login with `login_reply` (UTF-8 here, GBK on the wire) and a session cookie of
 // its own, and the two account pages with `promotion` and `credit`.
 class Forum {
-public:
+  public:
     Forum() : connect_to_(test_support::host_port_of(addresses::forum_base), server_.port()) {
         // Unique per forum: the process-wide cookie store outlives each test's server.
         session_ = "s" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -74,7 +75,7 @@ public:
         return found;
     }
 
-private:
+  private:
     test_support::HttpServer server_;
     test_support::ConnectTo connect_to_;
     std::mutex mutex_;

@@ -25,7 +25,8 @@ std::multimap<std::string, Text> form_fields(const std::string& body) {
     std::multimap<std::string, Text> fields;
     for (const Text& pair : text::split_text(body, "&")) {
         const auto equals = pair.find('=');
-        fields.emplace(pair.substr(0, equals), equals == Text::npos ? "" : text::url_decode(pair.substr(equals + 1)));
+        fields.emplace(pair.substr(0, equals),
+                       equals == Text::npos ? "" : text::url_decode(pair.substr(equals + 1)));
     }
     return fields;
 }
@@ -42,13 +43,15 @@ TEST(ForumLogin, SuccessFillsThePanelThenSaysSoAndShowsIt) {
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0].request_line, std::string("POST ") + account::login_path + " HTTP/1.1");
     EXPECT_EQ(logins[0].header("Host"), addresses::forum_host);
-    EXPECT_EQ(logins[0].body, "fastloginfield=username&username=demo&password=xinghe&quickforward=yes&handlekey=ls");
+    EXPECT_EQ(logins[0].body,
+              "fastloginfield=username&username=demo&password=xinghe&quickforward=yes&handlekey=ls");
 
     EXPECT_EQ(view.texts["用户权限标签"], gbk("注册会员"));
     EXPECT_EQ(view.texts["编辑框4"], "http://bbs.xinghe.example/?fromuid=42");
     EXPECT_EQ(view.texts["用户金钱标签"], "128");
     EXPECT_EQ(view.texts["用户ID标签"], "demo");
-    EXPECT_EQ(view.writes, (std::vector<std::string>{"用户权限标签", "编辑框4", "用户金钱标签", "用户ID标签"}));
+    EXPECT_EQ(view.writes,
+              (std::vector<std::string>{"用户权限标签", "编辑框4", "用户金钱标签", "用户ID标签"}));
     EXPECT_EQ(view.messages, std::vector<Text>{gbk("登陆成功")});
     EXPECT_EQ(view.shown, std::vector<std::string>{"图片框2"});
 }
@@ -81,7 +84,9 @@ TEST(ForumLogin, ReplyMarkersDecideTheOutcome) {
         std::vector<Text> messages;
     };
     const std::vector<Case> cases = {
-        {"success", "<root><![CDATA[<script>window.location.href='forum.php';</script>]]></root>", true,
+        {"success",
+         "<root><![CDATA[<script>window.location.href='forum.php';</script>]]></root>",
+         true,
          {gbk("登陆成功")}},
         {"failure", "<root><![CDATA[登录失败，您还可以尝试 4 次]]></root>", false, {gbk("登录失败")}},
         {"both count as success", "登录失败 window.location.href", true, {gbk("登陆成功")}},
@@ -107,12 +112,14 @@ TEST(ForumLogin, FailedLoginLeavesAnEarlierPanelAsItWas) {
     ASSERT_TRUE(account::forum_login(view));
     const auto panel = view.texts;
 
-    forum.set_pages(account_test::promotion_page("中级会员", "other.example/"), account_test::credit_page("999"));
+    forum.set_pages(account_test::promotion_page("中级会员", "other.example/"),
+                    account_test::credit_page("999"));
     forum.set_login_reply("登录失败");
     view.texts["编辑框3"] = "someone_else";
     EXPECT_FALSE(account::forum_login(view));
 
-    for (const char* name : {"用户权限标签", "编辑框4", "用户金钱标签", "用户ID标签"}) EXPECT_EQ(view.texts[name], panel.at(name)) << name;
+    for (const char* name : {"用户权限标签", "编辑框4", "用户金钱标签", "用户ID标签"})
+        EXPECT_EQ(view.texts[name], panel.at(name)) << name;
     EXPECT_EQ(view.shown.size(), 1u);  // shown once, never hidden
     EXPECT_EQ(view.messages.back(), gbk("登录失败"));
 
@@ -131,11 +138,10 @@ TEST(ForumLogin, AccountIsSentTrimmedAndShownAsTyped) {
         std::string sent;
     };
     const std::vector<Case> cases = {
-        {"  demo  ", "demo"},
-        {"\u3000demo\u3000 ", "demo"},  // full-width spaces too
-        {"de mo", "de mo"},             // only the ends
-        {"\tdemo", "\tdemo"},           // a tab is not a space
-        {"论坛账号", "论坛账号"},       // the box as it starts
+        {"  demo  ", "demo"},     {"\u3000demo\u3000 ", "demo"},  // full-width spaces too
+        {"de mo", "de mo"},                                       // only the ends
+        {"\tdemo", "\tdemo"},                                     // a tab is not a space
+        {"论坛账号", "论坛账号"},                                 // the box as it starts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);

@@ -37,7 +37,8 @@ TEST(ReadPage, BodiesArriveWholeAndInOrder) {
         {"just above the largest piece", pattern(102401), test_support::page(pattern(102401))},
         {"several largest pieces", pattern(350000), test_support::page(pattern(350000))},
         {"no length, trickled", pattern(25000), test_support::trickle(pattern(25000), 4000, 5ms)},
-        {"no length, above the unknown-length piece", pattern(10241), test_support::trickle(pattern(10241), 10241, 0ms)},
+        {"no length, above the unknown-length piece", pattern(10241),
+         test_support::trickle(pattern(10241), 10241, 0ms)},
         {"zero bytes inside", std::string("a\0b\0c", 5), test_support::page(std::string("a\0b\0c", 5))},
     };
     for (const Case& c : cases) {
@@ -65,7 +66,8 @@ TEST(ReadPage, OnlyHttpAddressesAreRead) {
     HttpServer server;
     server.on("*", test_support::page("answer"));
     const std::string host_port = "127.0.0.1:" + std::to_string(server.port());
-    const std::vector<std::string> unread = {"ftp://" + host_port + "/", host_port + "/", "", "file:///etc/hostname"};
+    const std::vector<std::string> unread = {"ftp://" + host_port + "/", host_port + "/", "",
+                                             "file:///etc/hostname"};
     for (const std::string& address : unread) {
         EXPECT_TRUE(account::read_page(address).empty()) << address;
     }
