@@ -19,6 +19,10 @@ constexpr long max_redirects = 10;
 constexpr std::size_t max_header_bytes = 1 << 20;
 // curl's receive buffer: what one network read can hand over at most.
 constexpr long receive_buffer_bytes = 100 * 1024;
+// Past this many unread bytes the transfer pauses until the reader catches up, so a fast
+// server cannot make a slow reader hold more than this and one more network read.
+constexpr std::size_t max_buffered_bytes = 128 * 1024;
+constexpr std::size_t initial_buffer_bytes = max_buffered_bytes + receive_buffer_bytes;
 
 // libcurl's global state and the one cookie store of the process. Created on first use and
 // never destroyed: workers may still be inside a request while the process ends.
@@ -128,6 +132,7 @@ struct Transfer {
     std::string failure;
     bool attached = false;
     bool sent = false;
+    bool paused = false;
     bool done = false;
     CURLcode result = CURLE_OK;
 
@@ -139,8 +144,11 @@ struct Transfer {
     bool headers_complete = false;
     bool final_headers = false;
 
-    std::vector<unsigned char> buffer;
+    // Body bytes received and not yet read: [buffer_pos, buffer_end) of a fixed area.
+    std::unique_ptr<unsigned char[]> buffer;
     std::size_t buffer_pos = 0;
+    std::size_t buffer_end = 0;
+    std::size_t buffer_capacity = 0;
     Clock::time_point last_activity;
 
     ~Transfer() {
@@ -148,7 +156,7 @@ struct Transfer {
     }
 
     bool following() const { return (flags & flag_no_auto_redirect) == 0; }
-    std::size_t buffered() const { return buffer.size() - buffer_pos; }
+    std::size_t buffered() const { return buffer_end - buffer_pos; }
 
     void fail(CURLcode code, std::string why) {
         if (attached) {
@@ -201,11 +209,25 @@ size_t on_body(char* data, size_t size, size_t count, void* user) {
     const size_t length = size * count;
     t.last_activity = Clock::now();
     t.final_headers = true;
-    if (t.buffer_pos == t.buffer.size()) {
-        t.buffer.clear();
+    if (t.buffered() >= max_buffered_bytes) {
+        t.paused = true;
+        return CURL_WRITEFUNC_PAUSE;  // curl keeps the data and hands it over again on resume
+    }
+    if (t.buffer_end + length > t.buffer_capacity) {
+        if (t.buffered() + length > t.buffer_capacity) {
+            // Pieces are far smaller than the area; should one not be, the area grows once.
+            std::unique_ptr<unsigned char[]> larger(new unsigned char[t.buffered() + length]);
+            t.buffer_capacity = t.buffered() + length;
+            std::memcpy(larger.get(), t.buffer.get() + t.buffer_pos, t.buffered());
+            t.buffer = std::move(larger);
+        } else {
+            std::memmove(t.buffer.get(), t.buffer.get() + t.buffer_pos, t.buffered());
+        }
+        t.buffer_end -= t.buffer_pos;
         t.buffer_pos = 0;
     }
-    t.buffer.insert(t.buffer.end(), data, data + length);
+    std::memcpy(t.buffer.get() + t.buffer_end, data, length);
+    t.buffer_end += length;
     return length;
 }
 
@@ -225,6 +247,13 @@ template <class Ready>
 void pump(Transfer& t, Ready ready) {
     const auto stall = std::chrono::milliseconds(global().stall_ms.load());
     while (!t.done && !ready()) {
+        if (t.paused) {
+            // Resuming may hand over the kept data at once, and may pause again.
+            t.paused = false;
+            t.last_activity = Clock::now();
+            curl_easy_pause(t.easy.get(), CURLPAUSE_CONT);
+            if (ready()) return;
+        }
         int running = 0;
         const CURLMcode code = curl_multi_perform(t.multi.get(), &running);
         if (code != CURLM_OK) {
@@ -294,6 +323,8 @@ std::unique_ptr<Transfer> make_transfer(std::string url, bool secure, const Inte
     t->easy.reset(curl_easy_init());
     t->multi.reset(curl_multi_init());
     if (!t->easy || !t->multi) return nullptr;
+    t->buffer.reset(new unsigned char[initial_buffer_bytes]);
+    t->buffer_capacity = initial_buffer_bytes;
 
     CURL* e = t->easy.get();
     curl_easy_setopt(e, CURLOPT_URL, t->url.c_str());
@@ -420,8 +451,9 @@ ReadResult read_piece(Request& request, std::span<unsigned char> buffer) {
     pump(*t, [t] { return t->buffered() > 0; });
     const std::size_t n = std::min(buffer.size(), t->buffered());
     if (n > 0) {
-        std::memcpy(buffer.data(), t->buffer.data() + t->buffer_pos, n);
+        std::memcpy(buffer.data(), t->buffer.get() + t->buffer_pos, n);
         t->buffer_pos += n;
+        if (t->buffer_pos == t->buffer_end) t->buffer_pos = t->buffer_end = 0;
         return {true, n};
     }
     return {t->result == CURLE_OK, 0};

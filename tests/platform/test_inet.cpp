@@ -103,6 +103,20 @@ TEST(Inet, ReadsStreamAsBytesArriveAndNeverExceedTheAskedSize) {
     EXPECT_FALSE(inet::query_error(request).empty());
 }
 
+TEST(Inet, SlowReaderOfAFastServerGetsEveryByteInOrder) {
+    // The server outruns small reads by far, so the transfer pauses and resumes many times.
+    HttpServer server;
+    const std::size_t size = 6u << 20;
+    server.on("/big", test_support::large_body(size));
+    auto request = get(server.url("/big"));
+    ASSERT_TRUE(request);
+    const Body body = read_all(request, 1000);
+    ASSERT_TRUE(body.ok);
+    ASSERT_EQ(body.bytes.size(), size);
+    for (std::size_t i = 0; i < size; ++i)
+        ASSERT_EQ(static_cast<unsigned char>(body.bytes[i]), test_support::large_body_byte(i)) << "at " << i;
+}
+
 TEST(Inet, ServerThatNeverAnswersFailsTheOpenInBoundedTime) {
     RawResponder silent(std::string(), /*hold_open=*/true);
     ShortStall limit(std::chrono::milliseconds(1000));
