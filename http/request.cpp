@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "http/url.h"
 #include "platform/inet.h"
@@ -21,6 +22,7 @@ constexpr std::size_t read_size = 1024;
 constexpr int raw_header_area = 5000;
 // The body position (1-based) before which "utf-8" marks a UTF-8 page.
 constexpr int utf8_mark_limit = 500;
+constexpr std::int64_t max_reserved_body = 64 << 20;
 
 Text agent_for(const Text& headers) {
     if (text::find_text(headers, "User-Agent:", 0, true) == -1) return default_agent;
@@ -50,13 +52,23 @@ void scan_headers(RequestOptions& o) {
     if (!o.received_cookies.empty()) o.received_cookies.resize(o.received_cookies.size() - 2);
 }
 
-bool declares_utf8(const Bytes& body, const Text& raw_headers) {
-    static const Bytes mark = text::to_bytes("utf-8");
-    const int at = text::find_bytes(body, mark);
-    return (at != -1 && at < utf8_mark_limit) || text::find_text(raw_headers, "utf-8", 0, true) != -1;
+// `body` holds raw bytes: the mark is found byte by byte, as find_bytes would.
+bool declares_utf8(std::string_view body, const Text& raw_headers) {
+    const auto at = body.find("utf-8");
+    return (at != std::string_view::npos && at + 1 < utf8_mark_limit) ||
+           text::find_text(raw_headers, "utf-8", 0, true) != -1;
 }
 
-Bytes exchange(RequestOptions& o, const Text& url, int moved_requests) {
+std::string_view view(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+std::string_view view(const Text& text) { return text; }
+
+Bytes to_gbk(const Bytes& utf8) { return text::utf8_bytes_to_gbk(utf8); }
+Text to_gbk(const Text& utf8) { return text::to_text(text::utf8_bytes_to_gbk(text::Bytes(utf8.begin(), utf8.end()))); }
+
+// One exchange, collecting the body straight into the result's own form (Bytes or Text), so a
+// page is not copied once more on its way out.
+template <class Body>
+Body exchange(RequestOptions& o, const Text& url, int moved_requests) {
     o.failed = true;
     o.status = 0;
     const Text verb = o.method == 1 ? "POST" : "GET";
@@ -83,7 +95,10 @@ Bytes exchange(RequestOptions& o, const Text& url, int moved_requests) {
         inet::send_request(request, o.headers, std::span<const unsigned char>(o.post_bytes));
     }
 
-    Bytes body;
+    Body body;
+    // A declared length saves growing the body step by step; a false one costs nothing more.
+    if (const auto length = inet::query_content_length(request); length && *length > 0)
+        body.reserve(static_cast<std::size_t>(std::min<std::int64_t>(*length, max_reserved_body)));
     bool broke_off = false;
     unsigned char area[read_size];
     for (;;) {
@@ -109,17 +124,18 @@ Bytes exchange(RequestOptions& o, const Text& url, int moved_requests) {
     if (text::extract_between(o.raw_headers, "HTTP/1.1 ", " Moved") == "301" && moved_requests < max_moved_requests) {
         const Text next = o.location + url_path(url);
         o.location.clear();
-        return exchange(o, next, moved_requests + 1);
+        return exchange<Body>(o, next, moved_requests + 1);
     }
-    if (declares_utf8(body, o.raw_headers)) body = text::utf8_bytes_to_gbk(body);
+    if (declares_utf8(view(body), o.raw_headers)) body = to_gbk(body);
+    if constexpr (std::is_same_v<Body, Text>) body.resize(std::min(body.size(), body.find('\0')));
     return body;
 }
 
 }  // namespace
 
-Bytes web_request_bytes(RequestOptions& options) { return exchange(options, options.url, 0); }
+Bytes web_request_bytes(RequestOptions& options) { return exchange<Bytes>(options, options.url, 0); }
 
-Text web_request_text(RequestOptions& options) { return text::to_text(web_request_bytes(options)); }
+Text web_request_text(RequestOptions& options) { return exchange<Text>(options, options.url, 0); }
 
 Text cookie_name(std::string_view entry) {
     const int equals = text::find_text(entry, "=");
