@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStringList>
 #include <QTabBar>
@@ -23,6 +24,16 @@ QString picture_resource(const QString& name) { return QStringLiteral(":/picture
 
 // The layout writes line breaks as CR LF; a label breaks its lines at the LF alone.
 QString display_text(const char* text) { return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), "\n"); }
+
+// Masks a password with "*" instead of the style's own dot.
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 void apply_look(QWidget* widget, const Look& look) {
     if (look.pixel_size > 0) widget->setFont(song_font(look.pixel_size, look.bold));
@@ -75,6 +86,7 @@ QWidget* make_list_view(const ControlSpec& spec, QWidget* parent) {
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setStretchLastSection(false);
+    list->header()->setMinimumSectionSize(8);  // the ID column is narrower than the default minimum
     const QStringList columns = QString::fromUtf8(spec.extra).split('\n');
     QStringList headers;
     for (const QString& column : columns) headers << column.section(':', 0, -2);
@@ -119,7 +131,9 @@ QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
             auto* edit = new QLineEdit(QString::fromUtf8(spec.text), parent);
             if (spec.kind == Kind::password_box) {
                 edit->setEchoMode(QLineEdit::Password);
-                edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+                auto* style = new StarPasswordStyle;
+                style->setParent(edit);
+                edit->setStyle(style);
             }
             edit->setCursorPosition(0);
             return edit;

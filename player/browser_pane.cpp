@@ -1,5 +1,6 @@
 #include "player/browser_pane.h"
 
+#include <QDesktopServices>
 #include <QResizeEvent>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -31,6 +32,25 @@ protected:
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
 };
 
+// The browser hands a link of a scheme it does not know to the desktop services; we take
+// those of the download managers and route them like every other hand-over.
+class SchemeHandler : public QObject {
+    Q_OBJECT
+public slots:
+    void open(const QUrl& url) { hand_to_desktop(url); }
+};
+
+void register_scheme_handlers() {
+    static SchemeHandler* handler = [] {
+        auto* made = new SchemeHandler;
+        for (const char* scheme : {"magnet", "ed2k", "thunder", "flashget", "qqdl"}) {
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), made, "open");
+        }
+        return made;
+    }();
+    (void)handler;
+}
+
 QUrl url_of(const QString& address) {
     if (address.startsWith('/')) return QUrl::fromLocalFile(address);
     return QUrl(address, QUrl::TolerantMode);
@@ -61,7 +81,9 @@ QWebEngineView* BrowserPane::ensure_view() {
     view_ = new QWebEngineView(this);
     auto* page = new PanePage(view_);
     QWebEngineSettings* settings = page->settings();
-    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    // Only a click of the user's may start another program, never a page's script alone.
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
+    register_scheme_handlers();
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
     page->setZoomFactor(1.0);
     view_->setPage(page);
@@ -76,3 +98,5 @@ void BrowserPane::resizeEvent(QResizeEvent* event) {
 }
 
 }  // namespace player
+
+#include "browser_pane.moc"
