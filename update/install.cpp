@@ -28,7 +28,7 @@ std::string in_folder(const UpdatePlan& plan, const std::string& name) {
 
 // A file descriptor that closes itself.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -42,7 +42,7 @@ public:
         return fd < 0 || ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -100,7 +100,7 @@ std::string shell_quoted(const std::string& value) {
 
 // A started program must not hold the old program's open files, nor die with its session.
 class SpawnSettings {
-public:
+  public:
     explicit SpawnSettings(bool silent) {
         posix_spawnattr_init(&attributes_);
         posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSID);
@@ -130,7 +130,7 @@ public:
         return posix_spawn(&child, program.c_str(), &actions_, &attributes_, argv.data(), environ) == 0;
     }
 
-private:
+  private:
     posix_spawnattr_t attributes_;
     posix_spawn_file_actions_t actions_;
 };
@@ -182,24 +182,32 @@ Placed place_file(const std::string& from, const std::string& to) {
 }
 
 std::string removal_script_text(const std::string& program) {
+    // PROGRAM stands for the quoted path. While the old program cannot be removed yet, try
+    // again a second later; give up after a minute rather than loop for ever.
+    std::string script =
+        "#!/bin/sh\n"
+        "tries=0\n"
+        "while :; do\n"
+        "    rm -f -- PROGRAM\n"
+        "    [ -e PROGRAM ] || break\n"
+        "    tries=$((tries + 1))\n"
+        "    [ \"$tries\" -lt 60 ] || break\n"
+        "    sleep 1\n"
+        "done\n"
+        "rm -f -- \"$0\"\n";
     const std::string quoted = shell_quoted(program);
-    return "#!/bin/sh\n"
-           "tries=0\n"
-           "while :; do\n"
-           "    rm -f -- " + quoted + "\n"
-           "    [ -e " + quoted + " ] || break\n"
-           "    tries=$((tries + 1))\n"
-           "    [ \"$tries\" -lt 60 ] || break\n"
-           "    sleep 1\n"
-           "done\n"
-           "rm -f -- \"$0\"\n";
+    for (std::size_t at = script.find("PROGRAM"); at != std::string::npos;
+         at = script.find("PROGRAM", at + quoted.size()))
+        script.replace(at, 7, quoted);
+    return script;
 }
 
 bool start_program(const std::string& path) { return SpawnSettings(false).spawn(path, {path}); }
 
 bool start_removal_script(const std::string& script, const std::string& program) {
     const std::string body = removal_script_text(program);
-    if (!platform::write_whole_file(script, std::vector<unsigned char>(body.begin(), body.end()))) return false;
+    if (!platform::write_whole_file(script, std::vector<unsigned char>(body.begin(), body.end())))
+        return false;
     return SpawnSettings(true).spawn("/bin/sh", {"sh", script});
 }
 

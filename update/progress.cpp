@@ -14,7 +14,8 @@ ProgressDisplay progress_display(std::int32_t total_length, std::int32_t bytes_d
 
     // The downloader never reports 0 ms; a zero here would only come from a caller of ours.
     const double elapsed = elapsed_ms != 0 ? elapsed_ms : 10;
-    const double speed = text::round_decimal((static_cast<double>(bytes_this_run) * 1000 / 1024) / elapsed, 2);
+    const double speed =
+        text::round_decimal((static_cast<double>(bytes_this_run) * 1000 / 1024) / elapsed, 2);
     display.speed = text::to_text(speed) + texts::speed_end();
 
     if (total_length != 0) {

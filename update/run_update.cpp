@@ -81,7 +81,8 @@ UpdateOutcome run_update_steps(UpdateView& view, UpdateRun& run) {
         return UpdateOutcome::bad_name;
     }
 
-    const auto progress = [&](std::int32_t total, std::int32_t done, std::int32_t elapsed, std::int32_t this_run) {
+    const auto progress = [&](std::int32_t total, std::int32_t done, std::int32_t elapsed,
+                              std::int32_t this_run) {
         run.checkpoint();
         show_download_progress(view, total, done, elapsed, this_run);
     };

@@ -11,7 +11,7 @@ namespace update {
 
 // One update under way: its plan, and the switch the close question stops it with.
 class UpdateRun {
-public:
+  public:
     explicit UpdateRun(UpdatePlan plan) : plan_(std::move(plan)) {}
     UpdateRun(const UpdateRun&) = delete;
     UpdateRun& operator=(const UpdateRun&) = delete;
@@ -27,7 +27,7 @@ public:
     // The worker, around the installation: keeps stop() waiting while the lock is held.
     std::unique_lock<std::mutex> hold();
 
-private:
+  private:
     UpdatePlan plan_;
     std::mutex mutex_;
     bool stopped_ = false;

@@ -32,10 +32,10 @@ struct CheckView {
 
 // What one progress report shows. A part left empty stays as the screen has it.
 struct ProgressDisplay {
-    text::Text speed;                       // 标签_下载速度
-    std::optional<int> bar_position;        // 进度条1
-    std::optional<text::Text> percentage;   // 标签_已完成百分比
-    text::Text total_size;                  // 标签_总大小
+    text::Text speed;                      // 标签_下载速度
+    std::optional<int> bar_position;       // 进度条1
+    std::optional<text::Text> percentage;  // 标签_已完成百分比
+    text::Text total_size;                 // 标签_总大小
 
     bool operator==(const ProgressDisplay&) const = default;
 };
