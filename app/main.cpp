@@ -12,6 +12,7 @@
 #include "app/fonts.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/update_window.h"
 #include "platform/paths.h"
 #include "platform/ui.h"
 
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     app::install_application_font();
     platform::enter_run_directory();
+
+    app::install_self_update();
 
     // The window lives until the process ends; so does everything a worker may still use.
     auto* window = new app::MainWindow;
