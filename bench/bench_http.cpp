@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <spawn.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <spawn.h>
 #include <string>
 #include <vector>
 
@@ -53,12 +53,15 @@ struct ProgressTexts {
 int child_download(const char* url, const char* file) {
     ProgressTexts texts;
     const int result = http::http_download(
-        url, file, [&texts](std::int32_t total, std::int32_t done, std::int32_t elapsed, std::int32_t this_run) {
+        url, file,
+        [&texts](std::int32_t total, std::int32_t done, std::int32_t elapsed, std::int32_t this_run) {
             const double speed = text::round_decimal((this_run * 1000.0 / 1024.0) / elapsed, 2);
             texts.speed = text::to_text(speed) + speed_unit();
             if (total != 0) {
                 texts.bar = static_cast<int>(done * 10000.0 / total);
-                texts.percentage = done_prefix() + text::to_text(text::round_decimal(done / static_cast<double>(total) * 100)) + "%";
+                texts.percentage =
+                    done_prefix() +
+                    text::to_text(text::round_decimal(done / static_cast<double>(total) * 100)) + "%";
             }
             texts.size = text::to_text(text::round_decimal(total / 1048576.0, 2)) + "MB";
             ++texts.reports;
@@ -99,8 +102,8 @@ struct Pair {
     std::vector<double> ours, curl;
 };
 
-bool compare(const char* what, const std::vector<std::string>& ours, const std::vector<std::string>& curl, int rounds,
-             Pair& times, const std::function<bool()>& check = nullptr) {
+bool compare(const char* what, const std::vector<std::string>& ours, const std::vector<std::string>& curl,
+             int rounds, Pair& times, const std::function<bool()>& check = nullptr) {
     for (int i = 0; i < rounds; ++i) {
         // Alternate which side goes first so neither always meets a warm or cold cache.
         for (int side = 0; side < 2; ++side) {
@@ -147,18 +150,19 @@ int main(int argc, char** argv) {
         return (e1 || a == download_size) && (e2 || b == download_size);
     };
     std::vector<std::string> curl_fetch = {"curl", "-s", "-H", "Connection: close"};
-    for (int i = 0; i < fetches_per_round; ++i) curl_fetch.insert(curl_fetch.end(), {"-o", "/dev/null", page_url});
+    for (int i = 0; i < fetches_per_round; ++i)
+        curl_fetch.insert(curl_fetch.end(), {"-o", "/dev/null", page_url});
     Pair download, fetch;
-    const bool ok =
-        compare("download", {self, "--download", big, ours_file}, {"curl", "-s", "-o", curl_file, big}, rounds,
-                download, sizes_right) &&
-        compare("page", {self, "--fetch", page_url}, curl_fetch, rounds * 2, fetch);
+    const bool ok = compare("download", {self, "--download", big, ours_file},
+                            {"curl", "-s", "-o", curl_file, big}, rounds, download, sizes_right) &&
+                    compare("page", {self, "--fetch", page_url}, curl_fetch, rounds * 2, fetch);
     fs::remove_all(dir);
     if (!ok) return 1;
 
     const double d_ours = median(download.ours), d_curl = median(download.curl);
     const double f_ours = median(fetch.ours), f_curl = median(fetch.curl);
-    std::printf("http_download 256 MB:    ours %.3f s, curl -o %.3f s (median of %d)\n", d_ours, d_curl, rounds);
+    std::printf("http_download 256 MB:    ours %.3f s, curl -o %.3f s (median of %d)\n", d_ours, d_curl,
+                rounds);
     std::printf("web_request_text 1 MB:   ours %.4f s, curl %.4f s per fetch (median of %d rounds of %d)\n",
                 f_ours / fetches_per_round, f_curl / fetches_per_round, rounds * 2, fetches_per_round);
     std::printf("http_download: %.2fx curl -s -o FILE (aim: 1.15x or less)\n", d_ours / d_curl);

@@ -21,11 +21,14 @@ constexpr std::size_t read_size = 10240;
 
 std::int64_t uptime_ms() {
     // steady_clock counts from boot on Linux.
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-std::int32_t low_32_bits(std::int64_t value) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(value)); }
+std::int32_t low_32_bits(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
 
 void end_program(const Text&) {
     std::fflush(nullptr);
@@ -50,7 +53,7 @@ int fail(const Text& message) {
 
 // The output file; closed when the download ends, however it ends.
 class OutputFile {
-public:
+  public:
     OutputFile(const Text& path, bool resume) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (resume ? 0 : O_TRUNC), 0644);
         if (fd_ >= 0 && resume && ::lseek(fd_, 0, SEEK_END) < 0) close();
@@ -75,7 +78,7 @@ public:
         fd_ = -1;
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -88,8 +91,8 @@ DownloadFailureHandler set_download_failure_handler(DownloadFailureHandler handl
     return previous;
 }
 
-int http_download(const Text& url, const Text& file_path, const DownloadProgress& progress, std::int32_t resume_offset,
-                  bool resume_given) {
+int http_download(const Text& url, const Text& file_path, const DownloadProgress& progress,
+                  std::int32_t resume_offset, bool resume_given) {
     // With or without a configured proxy the session goes as the system is set up.
     const auto internet = inet::open_internet("Agent" + text::to_text(uptime_ms()), inet::ProxyMode::system);
     if (!internet) return fail(message_internet_error());
@@ -98,8 +101,8 @@ int http_download(const Text& url, const Text& file_path, const DownloadProgress
     if (resume_given) headers += "\r\nRange:bytes=" + text::to_text(resume_offset) + "-";
 
     // The address is opened before the local file, so a wrong address leaves the file alone.
-    inet::Request response = inet::open_url(*internet, url, headers,
-                                            inet::flag_reload | inet::flag_no_cache_write | inet::flag_pragma_no_cache);
+    inet::Request response = inet::open_url(
+        *internet, url, headers, inet::flag_reload | inet::flag_no_cache_write | inet::flag_pragma_no_cache);
     // An error page is not the download: writing it would hand it on as the file.
     if (!response || inet::query_status(response) >= 400) return fail(message_cannot_open_url());
 
@@ -131,7 +134,9 @@ int http_download(const Text& url, const Text& file_path, const DownloadProgress
         bytes_done += static_cast<std::int64_t>(piece.count);
         std::int64_t elapsed = uptime_ms() - start;
         if (elapsed == 0) elapsed = 10;
-        if (progress) progress(total_length, low_32_bits(bytes_done), low_32_bits(elapsed), low_32_bits(bytes_done - offset));
+        if (progress)
+            progress(total_length, low_32_bits(bytes_done), low_32_bits(elapsed),
+                     low_32_bits(bytes_done - offset));
     }
 }
 

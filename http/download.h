@@ -36,7 +36,8 @@ inline constexpr int download_failed = -1;  // only after a failure handler that
 
 // The agent's fixed request headers; a resumed download adds "\r\nRange:bytes=OFFSET-".
 inline constexpr const char* download_header_text =
-    "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\nUser-Agent: Mozilla/4.0(compatible; "
+    "Accept: */*\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\nUser-Agent: "
+    "Mozilla/4.0(compatible; "
     "MSIE 6.0; Windows NT 5.0; MyIE2; .NET CLR 1.1.4322)";
 
 // `file_path` is a path of the platform's own (UTF-8 on Linux). A fresh download replaces the

@@ -47,7 +47,8 @@ void scan_headers(RequestOptions& o) {
     for (const Text& line : text::split_text(o.raw_headers, "\r\n")) {
         if (text::find_text(line, "Location:") != -1) o.location = value_after_colon(line);
         if (text::find_text(line, "Set-Cookie") != -1)
-            o.received_cookies += text::trim_both_ends(text::extract_between(line, "Set-Cookie:", ";")) + "; ";
+            o.received_cookies +=
+                text::trim_both_ends(text::extract_between(line, "Set-Cookie:", ";")) + "; ";
     }
     if (!o.received_cookies.empty()) o.received_cookies.resize(o.received_cookies.size() - 2);
 }
@@ -59,11 +60,15 @@ bool declares_utf8(std::string_view body, const Text& raw_headers) {
            text::find_text(raw_headers, "utf-8", 0, true) != -1;
 }
 
-std::string_view view(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+std::string_view view(const Bytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 std::string_view view(const Text& text) { return text; }
 
 Bytes to_gbk(const Bytes& utf8) { return text::utf8_bytes_to_gbk(utf8); }
-Text to_gbk(const Text& utf8) { return text::to_text(text::utf8_bytes_to_gbk(text::Bytes(utf8.begin(), utf8.end()))); }
+Text to_gbk(const Text& utf8) {
+    return text::to_text(text::utf8_bytes_to_gbk(text::Bytes(utf8.begin(), utf8.end())));
+}
 
 // One exchange, collecting the body straight into the result's own form (Bytes or Text), so a
 // page is not copied once more on its way out.
@@ -74,8 +79,9 @@ Body exchange(RequestOptions& o, const Text& url, int moved_requests) {
     const Text verb = o.method == 1 ? "POST" : "GET";
     const Text agent = agent_for(o.headers);
 
-    const auto internet = o.proxy_given ? inet::open_internet(agent, inet::ProxyMode::listed, "http=" + o.proxy)
-                                        : inet::open_internet(agent, inet::ProxyMode::system);
+    const auto internet = o.proxy_given
+                              ? inet::open_internet(agent, inet::ProxyMode::listed, "http=" + o.proxy)
+                              : inet::open_internet(agent, inet::ProxyMode::system);
     if (!internet) return {};
     const auto connection = inet::connect(*internet, url_host(url), url_port(url));
     if (!connection) return {};
@@ -83,7 +89,8 @@ Body exchange(RequestOptions& o, const Text& url, int moved_requests) {
     std::uint32_t flags = inet::flag_reload | inet::flag_need_file;
     if (o.send_cookies_given) flags |= inet::flag_no_cookies;
     if (o.no_redirect) flags |= inet::flag_no_auto_redirect;
-    flags |= text::to_lower(text::text_left(url, 5)) == "https" ? inet::flag_secure : inet::flag_ignore_redirect_to_https;
+    flags |= text::to_lower(text::text_left(url, 5)) == "https" ? inet::flag_secure
+                                                                : inet::flag_ignore_redirect_to_https;
     inet::Request request = inet::open_request(*connection, verb, url_path(url), "HTTP/1.1", flags);
     if (!request) return {};
 
@@ -121,7 +128,8 @@ Body exchange(RequestOptions& o, const Text& url, int moved_requests) {
 
     // A server that answers "moved" for ever is asked a bounded number of times; the last
     // answer then stands as the result.
-    if (text::extract_between(o.raw_headers, "HTTP/1.1 ", " Moved") == "301" && moved_requests < max_moved_requests) {
+    if (text::extract_between(o.raw_headers, "HTTP/1.1 ", " Moved") == "301" &&
+        moved_requests < max_moved_requests) {
         const Text next = o.location + url_path(url);
         o.location.clear();
         return exchange<Body>(o, next, moved_requests + 1);
@@ -149,8 +157,8 @@ Text merge_cookies(Text& send_cookies, Text& received_cookies) {
     TextList entries = text::split_text(received_cookies, ";");
     for (const Text& old : old_entries) {
         const Text name = cookie_name(old);
-        const bool received_again =
-            std::any_of(entries.begin(), entries.end(), [&](const Text& entry) { return cookie_name(entry) == name; });
+        const bool received_again = std::any_of(
+            entries.begin(), entries.end(), [&](const Text& entry) { return cookie_name(entry) == name; });
         if (!received_again) entries.push_back(old);
     }
 

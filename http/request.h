@@ -50,7 +50,8 @@ text::Text cookie_name(std::string_view entry);
 
 // The agent sent when the caller's headers name none.
 inline constexpr const char* default_agent =
-    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; KT7QZ; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; .NET CLR "
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; KT7QZ; .NET CLR 2.0.50727; .NET CLR 3.0.04506.648; "
+    ".NET CLR "
     "3.5.21022)";
 
 // A 301 answer is asked again at most this many times within one call.

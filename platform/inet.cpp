@@ -87,7 +87,9 @@ std::string_view trim(std::string_view text) {
 }
 
 // A header value cannot hold a line break; whatever follows one is not ours to send.
-std::string single_line(std::string_view text) { return std::string(text.substr(0, text.find_first_of("\r\n"))); }
+std::string single_line(std::string_view text) {
+    return std::string(text.substr(0, text.find_first_of("\r\n")));
+}
 
 // Bytes that cannot stand in a request line as they are.
 std::string encode_odd_bytes(std::string_view text) {
@@ -184,7 +186,8 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
         t.headers_complete = false;
         t.final_headers = false;
         const auto space = line.find(' ');
-        t.status = space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
+        t.status =
+            space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
     } else if (line.empty()) {
         if (!t.headers.empty() && !t.headers_complete) {
             t.headers_complete = true;
@@ -310,7 +313,8 @@ SlistPtr connect_to_entries() {
 }
 
 std::unique_ptr<Transfer> make_transfer(std::string url, bool secure, const Internet& internet,
-                                        std::string_view verb, std::string_view version, std::uint32_t flags) {
+                                        std::string_view verb, std::string_view version,
+                                        std::uint32_t flags) {
     Global& g = global();
     if (!g.ready() || verb.empty()) return nullptr;
     auto t = std::make_unique<Transfer>();
@@ -416,7 +420,9 @@ bool send_request(Request& request, std::string_view header_text,
         t->request_body.assign(body->begin(), body->end());
         if (t->verb == "POST") curl_easy_setopt(e, CURLOPT_POST, 1L);
         curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t->request_body.size()));
-        curl_easy_setopt(e, CURLOPT_POSTFIELDS, t->request_body.empty() ? "" : reinterpret_cast<const char*>(t->request_body.data()));
+        curl_easy_setopt(
+            e, CURLOPT_POSTFIELDS,
+            t->request_body.empty() ? "" : reinterpret_cast<const char*>(t->request_body.data()));
         if (t->verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, t->verb.c_str());
     } else if (t->verb == "HEAD") {
         curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
@@ -501,7 +507,8 @@ void close(Request& request) { request = Request(); }
 
 ConnectionState connection_state() {
     ConnectionState state;
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
         const char* value = std::getenv(name);
         if (value && *value) state.via_proxy = true;
     }
@@ -514,7 +521,8 @@ void set_time_limits(TimeLimits limits) {
 }
 
 TimeLimits time_limits() {
-    return {std::chrono::milliseconds(global().connect_ms.load()), std::chrono::milliseconds(global().stall_ms.load())};
+    return {std::chrono::milliseconds(global().connect_ms.load()),
+            std::chrono::milliseconds(global().stall_ms.load())};
 }
 
 }  // namespace platform::inet

@@ -63,9 +63,9 @@ enum RequestFlag : std::uint32_t {
     flag_no_cache_write = 1u << 1,
     flag_pragma_no_cache = 1u << 2,
     flag_need_file = 1u << 3,
-    flag_no_cookies = 1u << 4,        // leave the process-wide cookie store out of this request
-    flag_no_auto_redirect = 1u << 5,  // hand back a redirect response as it is
-    flag_secure = 1u << 6,            // https (for open_request; open_url reads the scheme)
+    flag_no_cookies = 1u << 4,                // leave the process-wide cookie store out of this request
+    flag_no_auto_redirect = 1u << 5,          // hand back a redirect response as it is
+    flag_secure = 1u << 6,                    // https (for open_request; open_url reads the scheme)
     flag_ignore_redirect_to_https = 1u << 7,  // redirects between http and https are always followed
 };
 
@@ -73,7 +73,7 @@ struct Transfer;
 
 // One request and its response. Move-only; an empty Request stands for "no handle".
 class Request {
-public:
+  public:
     Request();
     explicit Request(std::unique_ptr<Transfer> transfer);
     Request(Request&&) noexcept;
@@ -83,7 +83,7 @@ public:
     explicit operator bool() const { return transfer_ != nullptr; }
     Transfer* transfer() const { return transfer_.get(); }
 
-private:
+  private:
     std::unique_ptr<Transfer> transfer_;
 };
 

@@ -28,12 +28,13 @@ struct Report {
 
 // Records progress reports and failure messages; the handler returns, so http_download does too.
 class DownloadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("xinghe-download-" + std::to_string(::getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
-        previous_ = http::set_download_failure_handler([this](const text::Text& m) { messages.push_back(m); });
+        previous_ =
+            http::set_download_failure_handler([this](const text::Text& m) { messages.push_back(m); });
     }
     void TearDown() override {
         http::set_download_failure_handler(previous_);
@@ -61,7 +62,7 @@ protected:
     std::vector<Report> reports;
     std::vector<text::Text> messages;
 
-private:
+  private:
     fs::path dir_;
     http::DownloadFailureHandler previous_;
 };
@@ -93,11 +94,12 @@ TEST_F(DownloadTest, FreshDownloadReportsEachPieceAndSendsTheFixedHeaders) {
     }
     const auto received = server.last_request();
     EXPECT_EQ(received.request_line, "GET /new.exe HTTP/1.1");
-    EXPECT_EQ(received.header_lines,
-              (std::vector<std::string>{"Host: 127.0.0.1:" + std::to_string(server.port()), "Accept: */*",
-                                        "Accept-Language: zh-cn", "Accept-Encoding: gzip, deflate",
-                                        "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET "
-                                        "CLR 1.1.4322)"}));
+    EXPECT_EQ(
+        received.header_lines,
+        (std::vector<std::string>{"Host: 127.0.0.1:" + std::to_string(server.port()), "Accept: */*",
+                                  "Accept-Language: zh-cn", "Accept-Encoding: gzip, deflate",
+                                  "User-Agent: Mozilla/4.0(compatible; MSIE 6.0; Windows NT 5.0; MyIE2; .NET "
+                                  "CLR 1.1.4322)"}));
 }
 
 TEST_F(DownloadTest, ResumedDownloadAsksForTheRestAndAppendsIt) {
@@ -108,7 +110,8 @@ TEST_F(DownloadTest, ResumedDownloadAsksForTheRestAndAppendsIt) {
 
     const std::string file = path("part");
     write(file, whole.substr(0, 1000));
-    EXPECT_EQ(http::http_download(server.url("/ranged"), file, recorder(), 1000, true), http::download_complete);
+    EXPECT_EQ(http::http_download(server.url("/ranged"), file, recorder(), 1000, true),
+              http::download_complete);
     EXPECT_EQ(server.last_request().header_lines.back(), "Range:bytes=1000-");
     EXPECT_EQ(contents(file), whole);
     ASSERT_FALSE(reports.empty());
@@ -126,7 +129,8 @@ TEST_F(DownloadTest, ResumedDownloadAsksForTheRestAndAppendsIt) {
 
     // A missing file is created.
     const std::string missing = path("missing");
-    EXPECT_EQ(http::http_download(server.url("/ranged"), missing, nullptr, 2990, true), http::download_complete);
+    EXPECT_EQ(http::http_download(server.url("/ranged"), missing, nullptr, 2990, true),
+              http::download_complete);
     EXPECT_EQ(contents(missing), whole.substr(2990));
     EXPECT_TRUE(messages.empty());
 }
@@ -142,7 +146,8 @@ TEST_F(DownloadTest, EmptyBodyCreatesOrLeavesTheFileWithoutProgress) {
 
     const std::string resumed = path("resumed");
     write(resumed, "kept");
-    EXPECT_EQ(http::http_download(server.url("/empty"), resumed, recorder(), 4, true), http::download_complete);
+    EXPECT_EQ(http::http_download(server.url("/empty"), resumed, recorder(), 4, true),
+              http::download_complete);
     EXPECT_EQ(contents(resumed), "kept");
     EXPECT_TRUE(reports.empty());
 }
@@ -202,7 +207,8 @@ TEST_F(DownloadTest, FailuresHandTheirMessageToTheHandler) {
         {"not an http address", "ftp://127.0.0.1/x", path("b"), http::message_cannot_open_url(), "-"},
         // An error page must not end up as the downloaded program.
         {"error status", server.url("/error"), path("c"), http::message_cannot_open_url(), "-"},
-        {"file cannot be opened", server.url("/ok"), path("no-such-dir/d"), http::message_cannot_open_file(), "-"},
+        {"file cannot be opened", server.url("/ok"), path("no-such-dir/d"), http::message_cannot_open_file(),
+         "-"},
         {"body cut off", server.url("/cut"), path("e"), http::message_read_error(), "begun"},
         // A write that fails would otherwise leave a short file that looks complete.
         {"disk full", server.url("/ok"), "/dev/full", http::message_read_error(), ""},
@@ -242,13 +248,15 @@ TEST_F(DownloadTest, CookiesFromTheRequestEngineAreSentWithTheDownload) {
     login.url = "http://update-cookies.example/login";
     http::web_request_text(login);
     const std::string file = path("echo");
-    EXPECT_EQ(http::http_download("http://update-cookies.example/file", file, nullptr), http::download_complete);
+    EXPECT_EQ(http::http_download("http://update-cookies.example/file", file, nullptr),
+              http::download_complete);
     EXPECT_EQ(contents(file), "member=7");
 }
 
 TEST(DownloadDefaultHandler, FailureEndsTheProgramWithExitCodeZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(http::http_download("ftp://127.0.0.1/x", "/tmp/unused", nullptr), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(http::http_download("ftp://127.0.0.1/x", "/tmp/unused", nullptr),
+                ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/inet.h"
-#include "text/charset.h"
 #include "tests/support/http_server.h"
+#include "text/charset.h"
 
 using http::RequestOptions;
 using test_support::HttpServer;
@@ -89,7 +89,8 @@ TEST(WebRequest, BodyIsPostBytesElsePostText) {
     server.on("/login", test_support::page("ok"));
     const std::vector<Case> cases = {
         {1, "b=2", "t=1", "POST /login HTTP/1.1", "b=2", "b=2"},
-        {1, "", "user=\xD6\xD0&pw=a+b%", "POST /login HTTP/1.1", "user=\xD6\xD0&pw=a+b%", "user=\xD6\xD0&pw=a+b%"},
+        {1, "", "user=\xD6\xD0&pw=a+b%", "POST /login HTTP/1.1", "user=\xD6\xD0&pw=a+b%",
+         "user=\xD6\xD0&pw=a+b%"},
         {1, "", "", "POST /login HTTP/1.1", "", ""},
         // Any method but 0 and 1 asks with GET and still sends the body.
         {2, "", "q=1", "GET /login HTTP/1.1", "q=1", "q=1"},
@@ -228,7 +229,8 @@ TEST(WebRequest, MovedPermanentlyIsAskedAgainWithTheOldPathAppended) {
         return reply;
     });
     server.on("/new/old", test_support::page("arrived"));
-    test_support::ConnectTo mapping(std::vector<std::string>{"example.com:80", "example.net:80"}, server.port());
+    test_support::ConnectTo mapping(std::vector<std::string>{"example.com:80", "example.net:80"},
+                                    server.port());
 
     auto options = with_url("http://example.com/old?x=1");
     options.no_redirect = true;
@@ -281,7 +283,8 @@ TEST(WebRequest, EndlessMovedAnswersStopAfterTenRequestsMore) {
 TEST(WebRequest, RawHeadersOverTheAreaBecomeSpaces) {
     // The area holds 5000 bytes with the terminating NUL, so 4999 bytes of headers fit.
     auto headers_of_size = [](std::size_t size) {
-        std::string head = "HTTP/1.1 200 OK\r\nSet-Cookie: big=1; path=/never\r\nContent-Length: 4\r\nX-Pad: ";
+        std::string head =
+            "HTTP/1.1 200 OK\r\nSet-Cookie: big=1; path=/never\r\nContent-Length: 4\r\nX-Pad: ";
         head += std::string(size - head.size() - 2, 'p') + "\r\n";
         return head;
     };
@@ -313,7 +316,8 @@ TEST(WebRequest, Utf8PagesAreConvertedToGbk) {
     const std::vector<Case> cases = {
         {"meta near the start", "<meta charset=utf-8>" + chinese, "text/html", true},
         {"upper case in the body only", "<meta charset=UTF-8>" + chinese, "text/html", false},
-        {"upper case body, header says so", "<meta charset=UTF-8>" + chinese, "text/html; charset=UTF-8", true},
+        {"upper case body, header says so", "<meta charset=UTF-8>" + chinese, "text/html; charset=UTF-8",
+         true},
         {"mark begins at 499", std::string(498, ' ') + "utf-8" + chinese, "text/html", true},
         {"mark begins at 500", std::string(499, ' ') + "utf-8" + chinese, "text/html", false},
         {"no mark", chinese, "text/html", false},

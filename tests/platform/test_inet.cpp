@@ -56,8 +56,9 @@ TEST(Inet, RequestThroughConnectionSendsHeaderLinesAndBody) {
     auto request = inet::open_request(*connection, "POST", "/form?a=1 b", "HTTP/1.1", inet::flag_reload);
     ASSERT_TRUE(request);
     const std::string form = "x=1&y=2";
-    ASSERT_TRUE(inet::send_request(request, "Accept: */*\r\n\r\nX-One: 1",
-                                   std::span(reinterpret_cast<const unsigned char*>(form.data()), form.size())));
+    ASSERT_TRUE(
+        inet::send_request(request, "Accept: */*\r\n\r\nX-One: 1",
+                           std::span(reinterpret_cast<const unsigned char*>(form.data()), form.size())));
     EXPECT_EQ(read_all(request).bytes, "done");
     EXPECT_EQ(inet::query_status(request), 200);
 
@@ -198,7 +199,8 @@ TEST(Inet, NothingListeningMeansNoResponse) {
 }
 
 TEST(Inet, OnlyHttpAddressesOpen) {
-    for (const char* url : {"ftp://127.0.0.1/", "file:///etc/passwd", "127.0.0.1/"}) EXPECT_FALSE(get(url)) << url;
+    for (const char* url : {"ftp://127.0.0.1/", "file:///etc/passwd", "127.0.0.1/"})
+        EXPECT_FALSE(get(url)) << url;
 }
 
 TEST(Inet, ConnectToReachesAFixedAddressWithItsOwnHostHeader) {
@@ -215,8 +217,8 @@ TEST(Inet, ConnectToReachesAFixedAddressWithItsOwnHostHeader) {
 TEST(Inet, ListedProxyCarriesHttpRequests) {
     HttpServer proxy;
     proxy.on("*", test_support::page("via proxy"));
-    const auto internet =
-        inet::open_internet("inet-test", inet::ProxyMode::listed, "http=127.0.0.1:" + std::to_string(proxy.port()));
+    const auto internet = inet::open_internet("inet-test", inet::ProxyMode::listed,
+                                              "http=127.0.0.1:" + std::to_string(proxy.port()));
     auto request = inet::open_url(*internet, "http://far.example/x", "", 0);
     ASSERT_TRUE(request);
     EXPECT_EQ(read_all(request).bytes, "via proxy");

@@ -15,7 +15,8 @@ using detail::SocketLoop;
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool same_name(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -26,23 +27,40 @@ std::string_view trimmed(std::string_view text) {
 
 std::string usual_reason(int status) {
     switch (status) {
-        case 100: return "Continue";
-        case 200: return "OK";
-        case 204: return "No Content";
-        case 206: return "Partial Content";
-        case 301: return "Moved Permanently";
-        case 302: return "Found";
-        case 303: return "See Other";
-        case 304: return "Not Modified";
-        case 307: return "Temporary Redirect";
-        case 308: return "Permanent Redirect";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 416: return "Range Not Satisfiable";
-        case 500: return "Internal Server Error";
-        case 503: return "Service Unavailable";
-        default: return "Status";
+        case 100:
+            return "Continue";
+        case 200:
+            return "OK";
+        case 204:
+            return "No Content";
+        case 206:
+            return "Partial Content";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 303:
+            return "See Other";
+        case 304:
+            return "Not Modified";
+        case 307:
+            return "Temporary Redirect";
+        case 308:
+            return "Permanent Redirect";
+        case 400:
+            return "Bad Request";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 416:
+            return "Range Not Satisfiable";
+        case 500:
+            return "Internal Server Error";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Status";
     }
 }
 
@@ -53,7 +71,8 @@ ReceivedRequest parse_head(const std::string& head, std::string body) {
     while (end != std::string::npos) {
         const std::size_t start = end + 2;
         end = head.find("\r\n", start);
-        request.header_lines.push_back(head.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        request.header_lines.push_back(
+            head.substr(start, end == std::string::npos ? std::string::npos : end - start));
     }
     const std::string& line = request.request_line;
     const std::size_t first = line.find(' ');
@@ -69,13 +88,13 @@ ReceivedRequest parse_head(const std::string& head, std::string body) {
 }
 
 class SocketWriter : public BodyWriter {
-public:
+  public:
     SocketWriter(SocketLoop& loop, int fd) : loop_(loop), fd_(fd) {}
     bool write(std::string_view bytes) override { return loop_.send_all(fd_, bytes); }
     bool pause(std::chrono::milliseconds duration) override { return loop_.pause(duration); }
     void hold() override { loop_.hold(fd_); }
 
-private:
+  private:
     SocketLoop& loop_;
     int fd_;
 };
@@ -95,7 +114,8 @@ int ReceivedRequest::header_count(std::string_view name) const {
     int count = 0;
     for (const auto& line : header_lines) {
         const auto colon = line.find(':');
-        if (colon != std::string::npos && same_name(trimmed(std::string_view(line).substr(0, colon)), name)) ++count;
+        if (colon != std::string::npos && same_name(trimmed(std::string_view(line).substr(0, colon)), name))
+            ++count;
     }
     return count;
 }
@@ -152,7 +172,9 @@ struct HttpServer::State {
                 return;
             }
             const auto connection = request.header("Connection");
-            if (!delimited || request.version == "HTTP/1.0" || (connection && same_name(*connection, "close"))) return;
+            if (!delimited || request.version == "HTTP/1.0" ||
+                (connection && same_name(*connection, "close")))
+                return;
         }
     }
 };
@@ -250,15 +272,17 @@ Handler range_file(std::string content) {
             return reply;
         }
         reply.status = 206;
-        reply.header("Content-Range",
-                     "bytes " + std::to_string(from) + "-" + std::to_string(content.size() - 1) + "/" + std::to_string(content.size()));
+        reply.header("Content-Range", "bytes " + std::to_string(from) + "-" +
+                                          std::to_string(content.size() - 1) + "/" +
+                                          std::to_string(content.size()));
         reply.body = content.substr(from);
         return reply;
     };
 }
 
 Handler trickle(std::string body, std::size_t piece, std::chrono::milliseconds delay, bool send_length) {
-    return [body = std::move(body), piece = std::max<std::size_t>(piece, 1), delay, send_length](const ReceivedRequest&) {
+    return [body = std::move(body), piece = std::max<std::size_t>(piece, 1), delay,
+            send_length](const ReceivedRequest&) {
         Reply reply;
         if (send_length) reply.header("Content-Length", std::to_string(body.size()));
         reply.stream = [body, piece, delay](BodyWriter& out) {

@@ -65,7 +65,7 @@ struct ReceivedRequest {
 
 // Writes a streamed body. Every call returns false once the client is gone or the server stops.
 class BodyWriter {
-public:
+  public:
     virtual ~BodyWriter() = default;
     virtual bool write(std::string_view bytes) = 0;
     // Waits, but returns early (false) when the server is being stopped.
@@ -92,7 +92,7 @@ struct Reply {
 using Handler = std::function<Reply(const ReceivedRequest&)>;
 
 class HttpServer {
-public:
+  public:
     HttpServer();
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
@@ -101,7 +101,7 @@ public:
     void on(std::string path, Handler handler);
 
     int port() const { return port_; }
-    std::string base() const;                   // "http://127.0.0.1:PORT"
+    std::string base() const;                        // "http://127.0.0.1:PORT"
     std::string url(std::string_view target) const;  // base() + target
 
     // A redirect whose Location is base() + target, the way a real site names itself.
@@ -112,7 +112,7 @@ public:
     std::size_t request_count() const;
     void clear_requests();
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
     int port_ = 0;
@@ -134,7 +134,8 @@ Handler cookie_echo();
 // 206 with the bytes from N on.
 Handler range_file(std::string content);
 // The body in pieces of `piece` bytes with `delay` between them; no Content-Length unless told.
-Handler trickle(std::string body, std::size_t piece, std::chrono::milliseconds delay, bool send_length = false);
+Handler trickle(std::string body, std::size_t piece, std::chrono::milliseconds delay,
+                bool send_length = false);
 // Declares `declared_length` but sends only `body`, then closes the connection.
 Handler cut_body(std::string body, std::size_t declared_length);
 // Sends the head and `body_start`, then sends nothing more until the client gives up.
@@ -153,7 +154,7 @@ struct RawStep {
 };
 
 class RawResponder {
-public:
+  public:
     // After the steps: the connection is closed, or held open until the client closes it or
     // the responder is destroyed.
     explicit RawResponder(std::vector<RawStep> script, bool hold_open = false);
@@ -167,7 +168,7 @@ public:
     // The request heads (and bodies) received, one per connection, exactly as sent.
     std::vector<std::string> received() const;
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
     int port_ = 0;
@@ -177,14 +178,14 @@ private:
 // XINGHE_CONNECT_TO (any earlier value is put back afterwards). Set it before starting
 // requests; the variable is read when each request is made.
 class ConnectTo {
-public:
+  public:
     ConnectTo(std::string_view host_port, int local_port);
     ConnectTo(const std::vector<std::string>& host_ports, int local_port);
     ~ConnectTo();
     ConnectTo(const ConnectTo&) = delete;
     ConnectTo& operator=(const ConnectTo&) = delete;
 
-private:
+  private:
     std::optional<std::string> previous_;
 };
 

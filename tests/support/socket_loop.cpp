@@ -105,7 +105,8 @@ bool SocketLoop::pause(std::chrono::milliseconds duration) {
     pollfd wake{wake_[0], POLLIN, 0};
     const auto until = std::chrono::steady_clock::now() + duration;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0) return !stopping_;
         const int n = poll(&wake, 1, static_cast<int>(left.count()));
         if (n > 0) return false;
@@ -135,14 +136,18 @@ bool read_request(SocketLoop& loop, int fd, std::string& pending, std::string& h
     while (line_start != std::string::npos) {
         line_start += 2;
         const std::size_t line_end = head.find("\r\n", line_start);
-        const std::string line = head.substr(line_start, line_end == std::string::npos ? std::string::npos : line_end - line_start);
+        const std::string line = head.substr(
+            line_start, line_end == std::string::npos ? std::string::npos : line_end - line_start);
         std::string lower(line);
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         if (lower.rfind("content-length:", 0) == 0) length = std::strtoull(line.c_str() + 15, nullptr, 10);
-        if (lower.rfind("expect:", 0) == 0 && lower.find("100-continue") != std::string::npos) expect_continue = true;
+        if (lower.rfind("expect:", 0) == 0 && lower.find("100-continue") != std::string::npos)
+            expect_continue = true;
         line_start = line_end;
     }
-    if (expect_continue && pending.size() < length && !loop.send_all(fd, "HTTP/1.1 100 Continue\r\n\r\n")) return false;
+    if (expect_continue && pending.size() < length && !loop.send_all(fd, "HTTP/1.1 100 Continue\r\n\r\n"))
+        return false;
     while (pending.size() < length) {
         const long n = loop.receive(fd, chunk, sizeof chunk);
         if (n <= 0) return false;

@@ -17,7 +17,7 @@
 namespace test_support::detail {
 
 class SocketLoop {
-public:
+  public:
     // Binds 127.0.0.1 on a port the system picks and starts accepting; `serve` runs on a thread
     // of its own for each connection and closes nothing itself.
     explicit SocketLoop(std::function<void(int fd)> serve);
@@ -39,7 +39,7 @@ public:
     // Waits until the peer closes the connection or the loop stops; what it sends is dropped.
     void hold(int fd);
 
-private:
+  private:
     void accept_loop();
     // Waits until `fd` is ready for `events` or the loop stops; false on a stop or an error.
     bool wait_for(int fd, short events);
