@@ -60,7 +60,9 @@ QWidget* make_tab_control(QWidget* parent) {
 }
 
 QWidget* make_label(const ControlSpec& spec, QWidget* parent, bool transparent) {
-    QLabel* label = transparent ? new PressLabel(parent) : new QLabel(parent);
+    QLabel* label = transparent ? new PressLabel(parent) : new TextLabel(parent);
+    // A plain label is opaque: the loading notice covers the result list.
+    label->setAutoFillBackground(!transparent);
     const QString text = display_text(spec.text);
     label->setText(text);
     label->setTextFormat(Qt::PlainText);

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTextLayout>
 
 namespace app {
 
@@ -53,13 +54,36 @@ void PictureButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
+void TextLabel::paintEvent(QPaintEvent* event) {
+    if (!wordWrap()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    const QRect area = contentsRect();
+    const int step = font().pixelSize() > 0 ? font().pixelSize() + 2 : fontMetrics().height();
+    int y = 0;
+    for (const QString& paragraph : text().split('\n')) {
+        QTextLayout layout(paragraph, font(), this);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(area.width());
+            line.setPosition(QPointF(0, y));
+            y += step;
+        }
+        layout.endLayout();
+        layout.draw(&painter, area.topLeft());
+    }
+}
+
 void PressLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && isSignalConnected(QMetaMethod::fromSignal(&PressLabel::pressed))) {
         event->accept();
         emit pressed();
         return;
     }
-    QLabel::mousePressEvent(event);
+    TextLabel::mousePressEvent(event);
 }
 
 AnimatedPicture::AnimatedPicture(const QString& resource, QWidget* parent) : QWidget(parent), resource_(resource) {

@@ -28,12 +28,24 @@ private:
     QPixmap highlighted_;
 };
 
-// A label that acts the moment the left button goes down on it. Presses of the other buttons,
-// and presses on a label nobody listens to, pass on to the window (which then moves).
-class PressLabel : public QLabel {
+// A label whose lines, when it holds several, follow each other at the pace of the Song
+// typeface (two pixels more than the font's size), as the layout's heights expect; a CJK
+// font's own, looser line spacing would cut off the last lines.
+class TextLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A label that acts the moment the left button goes down on it. Presses of the other buttons,
+// and presses on a label nobody listens to, pass on to the window (which then moves).
+class PressLabel : public TextLabel {
+    Q_OBJECT
+public:
+    using TextLabel::TextLabel;
 
 signals:
     void pressed();

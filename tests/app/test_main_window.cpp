@@ -70,7 +70,7 @@ const char* class_of(app::Kind kind) {
         case app::Kind::tab_control: return "QTabWidget";
         case app::Kind::picture_button: return "app::PictureButton";
         case app::Kind::transparent_label: return "app::PressLabel";
-        case app::Kind::label: return "QLabel";
+        case app::Kind::label: return "app::TextLabel";
         case app::Kind::edit_box:
         case app::Kind::password_box: return "QLineEdit";
         case app::Kind::button: return "QPushButton";
@@ -129,8 +129,8 @@ TEST_F(MainWindowTest, ControlsAddressedByNameExistWithTheirKindAndPage) {
         {"编辑框2", "QLineEdit", 0},              {"超文本浏览框2", "player::BrowserPane", 0},
         {"编辑框_种子关键字", "QLineEdit", 1},    {"组合框1", "QComboBox", 1},
         {"种子搜索按钮", "QPushButton", 1},        {"超级列表框1", "QTreeWidget", 1},
-        {"标签5", "QLabel", 1},                     {"图片框7", "QWidget", 1},
-        {"种子结果标签", "QLabel", 1},              {"种子搜索加载更多按钮", "QPushButton", 1},
+        {"标签5", "app::TextLabel", 1},              {"图片框7", "QWidget", 1},
+        {"种子结果标签", "app::TextLabel", 1},              {"种子搜索加载更多按钮", "QPushButton", 1},
         {"超文本浏览框_迅雷下载", "player::BrowserPane", 1}, {"电视直播浏览框", "player::BrowserPane", 2},
         {"高清影库浏览框", "player::BrowserPane", 3}, {"编辑框_高清影库", "QLineEdit", 3},
         {"编辑框3", "QLineEdit", 4},              {"编辑框1", "QLineEdit", 4},
