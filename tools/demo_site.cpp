@@ -37,7 +37,8 @@ std::string host_of(std::string_view origin) {
 
 void dispatch(const Request& request, Response& response) {
     std::string host = request.header("host");
-    if (host.empty() || request.target.find("://") != std::string::npos) host = host_of(request.target);
+    // A proxy's absolute form names the host in the target itself.
+    if (host.empty() || (!request.target.empty() && request.target[0] != '/')) host = host_of(request.target);
     host = host.substr(0, host.find(':'));
     for (const Host& entry : site_hosts()) {
         if (entry.name == host) {

@@ -48,7 +48,7 @@ std::string request_target(const Request& request) {
     // A proxy-style absolute target carries the origin in front of the path.
     std::string target = request.target;
     const size_t scheme = target.find("://");
-    if (scheme != std::string::npos && scheme < target.find('/')) {
+    if (!target.empty() && target[0] != '/' && scheme != std::string::npos) {
         const size_t path = target.find('/', scheme + 3);
         target = path == std::string::npos ? "/" : target.substr(path);
     }
