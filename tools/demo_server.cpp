@@ -129,6 +129,7 @@ void serve_connection(int socket, SSL_CTX* tls, const Handler& handler) {
     std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) + "\r\n";
     reply += "Content-Type: " + response.content_type + "\r\n";
     reply += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+    for (const std::string& line : response.header_lines) reply += line + "\r\n";
     reply += "Connection: close\r\n\r\n";
     if (request.method != "HEAD") reply += response.body;
     connection.write(reply);

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 typedef struct ssl_ctx_st SSL_CTX;
 
@@ -26,6 +27,7 @@ struct Response {
     int status = 200;
     std::string content_type = "text/html; charset=utf-8";
     std::string body;
+    std::vector<std::string> header_lines;  // further lines as they are sent ("Set-Cookie: a=1")
 };
 
 using Handler = std::function<void(const Request&, Response&)>;

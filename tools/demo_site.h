@@ -48,6 +48,8 @@ void hd_player_pages(const Request& request, Response& response);
 void live_tv_pages(const Request& request, Response& response);
 void update_pages(const Request& request, Response& response);
 void forum_pages(const Request& request, Response& response);
+// The forum's login and account pages (demo_site_account.cpp); false for any other page.
+bool account_pages(const Request& request, Response& response);
 void engine_pages(const Request& request, Response& response);
 
 }  // namespace demo

@@ -5,6 +5,7 @@
 namespace demo {
 
 void forum_pages(const Request& request, Response& response) {
+    if (account_pages(request, response)) return;
     const std::string target = request_target(request);
     if (target == "/" || target.empty()) {
         send_gbk_page(response, "星河论坛", "<h1>星河论坛</h1><p>欢迎来到演示论坛。</p>");
