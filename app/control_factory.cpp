@@ -23,11 +23,13 @@ namespace {
 QString picture_resource(const QString& name) { return QStringLiteral(":/pictures/%1.svg").arg(name); }
 
 // The layout writes line breaks as CR LF; a label breaks its lines at the LF alone.
-QString display_text(const char* text) { return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), "\n"); }
+QString display_text(const char* text) {
+    return QString::fromUtf8(text).replace(QStringLiteral("\r\n"), "\n");
+}
 
 // Masks a password with "*" instead of the style's own dot.
 class StarPasswordStyle : public QProxyStyle {
-public:
+  public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
         if (hint == SH_LineEdit_PasswordCharacter) return '*';
@@ -116,18 +118,22 @@ QWidget* make_picture_box(const ControlSpec& spec, QWidget* parent) {
 
 QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
     switch (spec.kind) {
-        case Kind::tab_control: return make_tab_control(parent);
+        case Kind::tab_control:
+            return make_tab_control(parent);
         case Kind::picture_button: {
             const QSize size(spec.width, spec.height);
             const qreal ratio = parent->devicePixelRatioF();
             const QString picture = QString::fromUtf8(spec.extra);
-            auto* button = new PictureButton(render_picture(picture_resource(picture), size, ratio),
-                                             render_picture(picture_resource(picture + "_hot"), size, ratio), parent);
+            auto* button =
+                new PictureButton(render_picture(picture_resource(picture), size, ratio),
+                                  render_picture(picture_resource(picture + "_hot"), size, ratio), parent);
             button->setCheckable(true);
             return button;
         }
-        case Kind::transparent_label: return make_label(spec, parent, true);
-        case Kind::label: return make_label(spec, parent, false);
+        case Kind::transparent_label:
+            return make_label(spec, parent, true);
+        case Kind::label:
+            return make_label(spec, parent, false);
         case Kind::edit_box:
         case Kind::password_box: {
             auto* edit = new QLineEdit(QString::fromUtf8(spec.text), parent);
@@ -140,12 +146,18 @@ QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
             edit->setCursorPosition(0);
             return edit;
         }
-        case Kind::button: return new QPushButton(QString::fromUtf8(spec.text), parent);
-        case Kind::picture_box: return make_picture_box(spec, parent);
-        case Kind::group_box: return new QGroupBox(parent);
-        case Kind::combo_box: return make_combo_box(spec, parent);
-        case Kind::list_view: return make_list_view(spec, parent);
-        case Kind::browser_view: return new player::BrowserPane(parent);
+        case Kind::button:
+            return new QPushButton(QString::fromUtf8(spec.text), parent);
+        case Kind::picture_box:
+            return make_picture_box(spec, parent);
+        case Kind::group_box:
+            return new QGroupBox(parent);
+        case Kind::combo_box:
+            return make_combo_box(spec, parent);
+        case Kind::list_view:
+            return make_list_view(spec, parent);
+        case Kind::browser_view:
+            return new player::BrowserPane(parent);
     }
     return new QWidget(parent);
 }

@@ -87,7 +87,8 @@ void set_current_page(int page) {
 
 void set_main_window_visible(bool visible) {
     platform::run_on_gui([&] {
-        if (registered_window != nullptr && !registered_window->is_destroyed()) registered_window->setVisible(visible);
+        if (registered_window != nullptr && !registered_window->is_destroyed())
+            registered_window->setVisible(visible);
     });
 }
 
@@ -98,4 +99,3 @@ void request_main_window_close() {
 }
 
 }  // namespace app
-

@@ -9,8 +9,8 @@ namespace app {
 QString song_family() {
     static const QString* family = [] {
         const QStringList available = QFontDatabase::families();
-        for (const char* wanted : {"SimSun", "宋体", "NSimSun", "Noto Serif CJK SC", "Source Han Serif SC",
-                                   "AR PL UMing CN"}) {
+        for (const char* wanted :
+             {"SimSun", "宋体", "NSimSun", "Noto Serif CJK SC", "Source Han Serif SC", "AR PL UMing CN"}) {
             const QString name = QString::fromUtf8(wanted);
             if (available.contains(name, Qt::CaseInsensitive)) return new QString(name);
         }

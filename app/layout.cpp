@@ -30,11 +30,14 @@ std::vector<ControlSpec> build() {
         {"图形影库4", K::picture_button, on_window, 243, 0, 81, 68, "", plain, hand_cursor, "nav_library"},
         {"图形vip5", K::picture_button, on_window, 320, 0, 81, 68, "", plain, hand_cursor, "nav_vip"},
         {"透明标签版本号", K::transparent_label, on_window, 840, 2, 56, 22, "v3.3.6", song_bold(16, orange)},
-        {"透明标签最小化", K::transparent_label, on_window, 904, 0, 20, 24, "-", song_bold(16, white), hand_cursor},
-        {"透明标签关闭", K::transparent_label, on_window, 936, 0, 20, 24, "×", song_bold(16, white), hand_cursor},
+        {"透明标签最小化", K::transparent_label, on_window, 904, 0, 20, 24, "-", song_bold(16, white),
+         hand_cursor},
+        {"透明标签关闭", K::transparent_label, on_window, 936, 0, 20, 24, "×", song_bold(16, white),
+         hand_cursor},
         {"透明标签标题", K::transparent_label, on_window, 744, 27, 216, 24, "星河影舱种子搜索神器",
          song_bold(19, dark_red)},
-        {"透明标签论坛", K::transparent_label, on_window, 735, 46, 232, 24, forum_caption(), song_bold(16, black)},
+        {"透明标签论坛", K::transparent_label, on_window, 735, 46, 232, 24, forum_caption(),
+         song_bold(16, black)},
         {"高级选择夹1", K::tab_control, on_window, 0, 68, 960, 535},
 
         // Page 0: cloud playback.
@@ -57,7 +60,8 @@ std::vector<ControlSpec> build() {
         {"超级列表框1", K::list_view, in("分组框1"), 0, 56, 656, 264, "", plain, shown,
          "ID:30\n种子名称:535\n种子连接:0\n种子大小:70"},
         {"标签5", K::label, in("分组框1"), 135, 88, 386, 72,
-         "\r\n\r\n\r\n开始搜索,搜索资源速度与您的网速有关,请您稍后,正在加载!\r\n此时请不要操作本软件,搜索完毕后双击可播放!",
+         "\r\n\r\n\r\n开始搜索,搜索资源速度与您的网速有关,请您稍后,正在加载!\r\n此时请不要操作本软件,"
+         "搜索完毕后双击可播放!",
          plain, hidden},
         {"图片框7", K::picture_box, in("分组框1"), 246, 96, 165, 24, "", plain, hidden, "loading"},
         {"种子结果标签", K::label, in("分组框1"), 2, 320, 467, 24},
@@ -70,20 +74,24 @@ std::vector<ControlSpec> build() {
 
         // Page 3: HD library.
         {"编辑框_高清影库", K::edit_box, on_page(3), 8, 24, 776, 24,
-         "这里输入播放页面链接地址，支持（搜狐、PPTV、天翼视讯、乐视、奇艺、凤凰、激动网、PPS、优酷、土豆）等播放页面地址..."},
+         "这里输入播放页面链接地址，支持（搜狐、PPTV、天翼视讯、乐视、奇艺、凤凰、激动网、PPS、优酷、土豆）等"
+         "播放页面地址..."},
         {"高清影库播放按钮", K::button, on_page(3), 797, 24, 72, 24, "播放"},
         {"高清影库关闭按钮", K::button, on_page(3), 881, 24, 72, 24, "关闭页面"},
         {"标签1", K::label, on_page(3), 62, 48, 836, 24,
-         "说明：高清影库支持免60秒广告等待直接播放国内24家主流视频网的视频,支持免费播放搜狐+PPTV+天翼视讯+乐视+爱奇艺+凤凰+激动网+PPS的收费视频。"},
+         "说明：高清影库支持免60秒广告等待直接播放国内24家主流视频网的视频,支持免费播放搜狐+PPTV+天翼视讯+"
+         "乐视+爱奇艺+凤凰+激动网+PPS的收费视频。"},
         {"高清影库浏览框", K::browser_view, on_page(3), 0, 72, 960, 440},
 
         // Page 4: forum account.
         {"透明标签1", K::transparent_label, on_page(4), 16, 36, 32, 24, "账号："},
         {"编辑框3", K::edit_box, on_page(4), 71, 32, 184, 32, "论坛账号"},
-        {"透明标签4", K::transparent_label, on_page(4), 272, 39, 56, 32, "注册账号", coloured(red), hand_cursor},
+        {"透明标签4", K::transparent_label, on_page(4), 272, 39, 56, 32, "注册账号", coloured(red),
+         hand_cursor},
         {"透明标签2", K::transparent_label, on_page(4), 16, 94, 32, 24, "密码："},
         {"编辑框1", K::password_box, on_page(4), 71, 88, 184, 32},
-        {"透明标签5", K::transparent_label, on_page(4), 272, 93, 56, 32, "忘记密码", coloured(red), hand_cursor},
+        {"透明标签5", K::transparent_label, on_page(4), 272, 93, 56, 32, "忘记密码", coloured(red),
+         hand_cursor},
         {"按钮_论坛登录", K::button, on_page(4), 174, 144, 80, 32, "登录"},
         {"图片框2", K::picture_box, on_page(4), 1, 24, 351, 160, "", plain, hidden},
         {"透明标签6", K::transparent_label, in("图片框2"), 8, 5, 56, 24, "用户  ID："},
@@ -98,14 +106,16 @@ std::vector<ControlSpec> build() {
         {"标签4", K::label, on_page(4), 496, 68, 400, 40,
          "如果您的朋友通过下面任意一个链接访问站点，您将获得积分奖励 云币+1 \r\n"
          "如果您的朋友不但访问并且注册成为会员，您将再获得积分奖励 云币+2 "},
-        {"透明标签8", K::transparent_label, on_page(4), 800, 108, 96, 24, "云币详情介绍", coloured(blue), hand_cursor},
+        {"透明标签8", K::transparent_label, on_page(4), 800, 108, 96, 24, "云币详情介绍", coloured(blue),
+         hand_cursor},
     };
 }
 
 }  // namespace
 
 const std::vector<const char*>& page_names() {
-    static const auto* names = new std::vector<const char*>{"云点播", "搜索", "电视直播", "高清影库", "会员登录"};
+    static const auto* names =
+        new std::vector<const char*>{"云点播", "搜索", "电视直播", "高清影库", "会员登录"};
     return *names;
 }
 

@@ -20,8 +20,8 @@ enum class Kind {
     button,
     picture_box,  // an opaque container, or a picture (`extra` names it)
     group_box,
-    combo_box,   // editable drop-down; `extra` holds the items, one a line
-    list_view,   // report style; `extra` holds "header:width" lines, width 0 hides the column
+    combo_box,  // editable drop-down; `extra` holds the items, one a line
+    list_view,  // report style; `extra` holds "header:width" lines, width 0 hides the column
     browser_view,
 };
 

@@ -22,10 +22,11 @@ namespace {
 // With XINGHE_EXIT_AT_FIRST_PAINT set, the program reports the time from the start of main to
 // the first paint of its window and ends: the start-up benchmark runs it that way.
 class FirstPaintProbe : public QObject {
-public:
-    FirstPaintProbe(QWidget* window, std::chrono::steady_clock::time_point start) : window_(window), start_(start) {}
+  public:
+    FirstPaintProbe(QWidget* window, std::chrono::steady_clock::time_point start)
+        : window_(window), start_(start) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         // The first paint of the window or of anything in it: a browser view that covers the
         // whole window leaves the window itself nothing to paint.
@@ -33,13 +34,14 @@ protected:
         if (event->type() == QEvent::Paint && !seen_ && widget != nullptr && widget->window() == window_) {
             seen_ = true;
             const auto elapsed = std::chrono::steady_clock::now() - start_;
-            std::printf("first paint after %.1f ms\n", std::chrono::duration<double, std::milli>(elapsed).count());
+            std::printf("first paint after %.1f ms\n",
+                        std::chrono::duration<double, std::milli>(elapsed).count());
             QTimer::singleShot(0, [] { platform::end_process(0); });
         }
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QWidget* window_;
     std::chrono::steady_clock::time_point start_;
     bool seen_ = false;
@@ -68,7 +70,8 @@ int main(int argc, char** argv) {
     QObject::connect(window, &app::MainWindow::window_destroyed, &application, &QCoreApplication::quit);
     app::handle_main_window_creation();
 
-    if (std::getenv("XINGHE_EXIT_AT_FIRST_PAINT") != nullptr) application.installEventFilter(new FirstPaintProbe(window, start));
+    if (std::getenv("XINGHE_EXIT_AT_FIRST_PAINT") != nullptr)
+        application.installEventFilter(new FirstPaintProbe(window, start));
     if (!window->destroy_requested()) window->show();
 
     application.exec();

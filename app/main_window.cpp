@@ -107,7 +107,8 @@ void MainWindow::connect_strip() {
 
     connect(findChild<PressLabel*>(QStringLiteral("透明标签最小化")), &PressLabel::pressed, this,
             [this] { set_window_state(2); });
-    connect(findChild<PressLabel*>(QStringLiteral("透明标签关闭")), &PressLabel::pressed, this, &MainWindow::ask_exit);
+    connect(findChild<PressLabel*>(QStringLiteral("透明标签关闭")), &PressLabel::pressed, this,
+            &MainWindow::ask_exit);
 }
 
 int MainWindow::window_state() const {
@@ -123,8 +124,8 @@ void MainWindow::set_window_state(int state) {
 }
 
 void MainWindow::ask_exit() {
-    const platform::MessageAnswer answer = platform::message_box(texts::exit_question(), platform::default_message_title(),
-                                                                 platform::MessageButtons::ok_cancel);
+    const platform::MessageAnswer answer = platform::message_box(
+        texts::exit_question(), platform::default_message_title(), platform::MessageButtons::ok_cancel);
     if (answer == platform::MessageAnswer::ok) request_destroy();
 }
 
@@ -144,10 +145,11 @@ void MainWindow::send_to_tray() {
         tray_icon_ = new QSystemTrayIcon(this);
         tray_icon_->setObjectName(QStringLiteral("托盘图标"));
         tray_icon_->setContextMenu(tray_menu_);
-        connect(tray_icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            // A double click restores through the single click that comes first.
-            if (reason == QSystemTrayIcon::Trigger) restore_from_tray();
-        });
+        connect(tray_icon_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    // A double click restores through the single click that comes first.
+                    if (reason == QSystemTrayIcon::Trigger) restore_from_tray();
+                });
     }
     tray_icon_->setIcon(windowIcon());
     tray_icon_->setToolTip(QStringLiteral("星河影舱"));

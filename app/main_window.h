@@ -23,7 +23,7 @@ namespace app {
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     MainWindow();
 
     // A control by its design name, or nullptr.
@@ -47,10 +47,10 @@ public:
     // Brings the window back from the tray, as a left click on the tray icon does.
     void restore_from_tray();
 
-signals:
+  signals:
     void window_destroyed();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -58,7 +58,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void build_controls();
     void build_menus();
     void connect_strip();

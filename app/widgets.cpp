@@ -78,7 +78,8 @@ void TextLabel::paintEvent(QPaintEvent* event) {
 }
 
 void PressLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && isSignalConnected(QMetaMethod::fromSignal(&PressLabel::pressed))) {
+    if (event->button() == Qt::LeftButton &&
+        isSignalConnected(QMetaMethod::fromSignal(&PressLabel::pressed))) {
         event->accept();
         emit pressed();
         return;
@@ -86,7 +87,8 @@ void PressLabel::mousePressEvent(QMouseEvent* event) {
     TextLabel::mousePressEvent(event);
 }
 
-AnimatedPicture::AnimatedPicture(const QString& resource, QWidget* parent) : QWidget(parent), resource_(resource) {
+AnimatedPicture::AnimatedPicture(const QString& resource, QWidget* parent)
+    : QWidget(parent), resource_(resource) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

@@ -14,16 +14,16 @@ namespace app {
 // while it is pressed, and while it is checked (the navigation button of the page shown).
 class PictureButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     PictureButton(const QPixmap& normal, const QPixmap& highlighted, QWidget* parent);
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     QPixmap normal_;
     QPixmap highlighted_;
 };
@@ -33,10 +33,10 @@ private:
 // font's own, looser line spacing would cut off the last lines.
 class TextLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     using QLabel::QLabel;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
@@ -44,13 +44,13 @@ protected:
 // and presses on a label nobody listens to, pass on to the window (which then moves).
 class PressLabel : public TextLabel {
     Q_OBJECT
-public:
+  public:
     using TextLabel::TextLabel;
 
-signals:
+  signals:
     void pressed();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
@@ -58,16 +58,16 @@ protected:
 // neither timer wake-ups nor memory.
 class AnimatedPicture : public QWidget {
     Q_OBJECT
-public:
+  public:
     AnimatedPicture(const QString& resource, QWidget* parent);
     ~AnimatedPicture() override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     QString resource_;
     QSvgRenderer* renderer_ = nullptr;
 };

@@ -15,10 +15,11 @@
 namespace {
 
 class FirstPaintProbe : public QObject {
-public:
-    FirstPaintProbe(QWidget* window, std::chrono::steady_clock::time_point start) : window_(window), start_(start) {}
+  public:
+    FirstPaintProbe(QWidget* window, std::chrono::steady_clock::time_point start)
+        : window_(window), start_(start) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         // The first paint of the window or of anything in it: a browser view that covers the
         // whole window leaves the window itself nothing to paint.
@@ -26,7 +27,8 @@ protected:
         if (event->type() == QEvent::Paint && !seen_ && widget != nullptr && widget->window() == window_) {
             seen_ = true;
             const auto elapsed = std::chrono::steady_clock::now() - start_;
-            std::printf("first paint after %.1f ms\n", std::chrono::duration<double, std::milli>(elapsed).count());
+            std::printf("first paint after %.1f ms\n",
+                        std::chrono::duration<double, std::milli>(elapsed).count());
             QTimer::singleShot(0, [] {
                 std::fflush(nullptr);
                 std::_Exit(0);
@@ -35,7 +37,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QWidget* window_;
     std::chrono::steady_clock::time_point start_;
     bool seen_ = false;
@@ -51,7 +53,8 @@ int main(int argc, char** argv) {
     window.setFixedSize(960, 622);
     auto* view = new QWebEngineView(&window);
     view->setGeometry(0, 0, 960, 622);
-    if (std::getenv("XINGHE_EXIT_AT_FIRST_PAINT") != nullptr) application.installEventFilter(new FirstPaintProbe(&window, start));
+    if (std::getenv("XINGHE_EXIT_AT_FIRST_PAINT") != nullptr)
+        application.installEventFilter(new FirstPaintProbe(&window, start));
     window.show();
     return application.exec();
 }

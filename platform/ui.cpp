@@ -33,11 +33,21 @@ QMessageBox* make_box(const MessageRequest& request) {
     box->setTextFormat(Qt::PlainText);
     box->setText(to_qstring(request.text));
     switch (request.icon) {
-        case MessageIcon::none: box->setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::information: box->setIcon(QMessageBox::Information); break;
-        case MessageIcon::question: box->setIcon(QMessageBox::Question); break;
-        case MessageIcon::warning: box->setIcon(QMessageBox::Warning); break;
-        case MessageIcon::error: box->setIcon(QMessageBox::Critical); break;
+        case MessageIcon::none:
+            box->setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::information:
+            box->setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::question:
+            box->setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::warning:
+            box->setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::error:
+            box->setIcon(QMessageBox::Critical);
+            break;
     }
     if (request.buttons == MessageButtons::ok_cancel) {
         box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -67,7 +77,8 @@ void run_on_gui(const std::function<void()>& work) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&work] { work(); }, Qt::BlockingQueuedConnection);
 }
 
 void post_to_gui(std::function<void()> work) {

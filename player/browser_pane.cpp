@@ -17,16 +17,17 @@ namespace {
 void hand_to_desktop(const QUrl& url) { platform::open_address(platform::from_qstring(url.toString())); }
 
 class PanePage : public QWebEnginePage {
-public:
+  public:
     using QWebEnginePage::QWebEnginePage;
 
-protected:
+  protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
         if (browser_handles_scheme(url.scheme())) return true;
         hand_to_desktop(url);
         return false;
     }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
     void javaScriptAlert(const QUrl&, const QString&) override {}
     bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
@@ -36,7 +37,7 @@ protected:
 // those of the download managers and route them like every other hand-over.
 class SchemeHandler : public QObject {
     Q_OBJECT
-public slots:
+  public slots:
     void open(const QUrl& url) { hand_to_desktop(url); }
 };
 

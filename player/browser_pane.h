@@ -16,7 +16,7 @@ namespace player {
 
 class BrowserPane : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit BrowserPane(QWidget* parent);
 
     // Navigates to a web address, or to a local file when `address` is an absolute path.
@@ -29,10 +29,10 @@ public:
     // The web view, once the first navigation to a browser address has made it.
     QWebEngineView* view() const { return view_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QWebEngineView* ensure_view();
 
     QString address_;

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace demo {
@@ -23,7 +23,7 @@ constexpr size_t max_body = 1024 * 1024;
 
 // One connection's bytes, plain or through TLS.
 class Connection {
-public:
+  public:
     Connection(int socket, SSL_CTX* tls) : socket_(socket) {
         if (tls != nullptr) {
             ssl_ = SSL_new(tls);
@@ -46,15 +46,16 @@ public:
     bool write(const std::string& data) {
         size_t done = 0;
         while (done < data.size()) {
-            const long n = ssl_ != nullptr ? SSL_write(ssl_, data.data() + done, static_cast<int>(data.size() - done))
-                                           : ::send(socket_, data.data() + done, data.size() - done, MSG_NOSIGNAL);
+            const long n = ssl_ != nullptr
+                               ? SSL_write(ssl_, data.data() + done, static_cast<int>(data.size() - done))
+                               : ::send(socket_, data.data() + done, data.size() - done, MSG_NOSIGNAL);
             if (n <= 0) return false;
             done += static_cast<size_t>(n);
         }
         return true;
     }
 
-private:
+  private:
     int socket_;
     SSL* ssl_ = nullptr;
     bool failed_ = false;
@@ -76,7 +77,8 @@ bool parse_head(const std::string& head, Request& request) {
     while (line_end != std::string::npos && line_end + 2 < head.size()) {
         const size_t start = line_end + 2;
         line_end = head.find("\r\n", start);
-        const std::string header = head.substr(start, line_end == std::string::npos ? std::string::npos : line_end - start);
+        const std::string header =
+            head.substr(start, line_end == std::string::npos ? std::string::npos : line_end - start);
         const size_t colon = header.find(':');
         if (colon == std::string::npos) continue;
         std::string value = header.substr(colon + 1);
@@ -88,12 +90,18 @@ bool parse_head(const std::string& head, Request& request) {
 
 const char* reason(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 301: return "Moved Permanently";
-        case 302: return "Found";
-        case 400: return "Bad Request";
-        case 404: return "Not Found";
-        default: return "Status";
+        case 200:
+            return "OK";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 400:
+            return "Bad Request";
+        case 404:
+            return "Not Found";
+        default:
+            return "Status";
     }
 }
 
@@ -117,7 +125,8 @@ void serve_connection(int socket, SSL_CTX* tls, const Handler& handler) {
     if (!parse_head(data.substr(0, head_end + 2), request)) {
         response.status = 400;
     } else {
-        const size_t length = std::min<size_t>(std::strtoul(request.header("content-length").c_str(), nullptr, 10), max_body);
+        const size_t length =
+            std::min<size_t>(std::strtoul(request.header("content-length").c_str(), nullptr, 10), max_body);
         request.body = data.substr(head_end + 4);
         while (request.body.size() < length) {
             const long n = connection.read(buffer, sizeof buffer);
@@ -126,7 +135,8 @@ void serve_connection(int socket, SSL_CTX* tls, const Handler& handler) {
         }
         handler(request, response);
     }
-    std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) + "\r\n";
+    std::string reply =
+        "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) + "\r\n";
     reply += "Content-Type: " + response.content_type + "\r\n";
     reply += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
     for (const std::string& line : response.header_lines) reply += line + "\r\n";
@@ -157,7 +167,8 @@ int Server::bind(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(socket_, 64) != 0) {
+    if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(socket_, 64) != 0) {
         return -1;
     }
     socklen_t size = sizeof address;

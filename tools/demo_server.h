@@ -16,7 +16,7 @@ namespace demo {
 
 struct Request {
     std::string method;
-    std::string target;  // as sent: a path and query, or a proxy's absolute form
+    std::string target;                          // as sent: a path and query, or a proxy's absolute form
     std::map<std::string, std::string> headers;  // names in lower case
     std::string body;
 
@@ -33,7 +33,7 @@ struct Response {
 using Handler = std::function<void(const Request&, Response&)>;
 
 class Server {
-public:
+  public:
     // `tls` (may be null) makes it an HTTPS server; the context must outlive the server.
     Server(Handler handler, SSL_CTX* tls = nullptr);
     ~Server();
@@ -43,7 +43,7 @@ public:
     // Accepts connections until the process ends.
     void serve();
 
-private:
+  private:
     Handler handler_;
     SSL_CTX* tls_;
     int socket_ = -1;

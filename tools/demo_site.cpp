@@ -31,7 +31,8 @@ namespace demo {
 namespace {
 
 std::string host_of(std::string_view origin) {
-    if (const size_t scheme = origin.find("://"); scheme != std::string_view::npos) origin.remove_prefix(scheme + 3);
+    if (const size_t scheme = origin.find("://"); scheme != std::string_view::npos)
+        origin.remove_prefix(scheme + 3);
     return std::string(origin.substr(0, origin.find_first_of("/:")));
 }
 
@@ -68,15 +69,16 @@ Certificate make_certificate() {
     X509_set_pubkey(cert, made.key.get());
     X509_NAME* name = X509_get_subject_name(cert);
     const std::string host = host_of(addresses::hd_player_origin);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(host.c_str()), -1, -1,
-                               0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(host.c_str()),
+                               -1, -1, 0);
     X509_set_issuer_name(cert, name);
     X509V3_CTX context;
     X509V3_set_ctx_nodb(&context);
     X509V3_set_ctx(&context, cert, cert, nullptr, nullptr, 0);
     std::string names = "DNS:*.example";
     for (const Host& entry : site_hosts()) names += ",DNS:" + entry.name;
-    if (X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, NID_subject_alt_name, names.c_str())) {
+    if (X509_EXTENSION* extension =
+            X509V3_EXT_conf_nid(nullptr, &context, NID_subject_alt_name, names.c_str())) {
         X509_add_ext(cert, extension, -1);
         X509_EXTENSION_free(extension);
     }

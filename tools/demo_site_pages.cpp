@@ -14,14 +14,15 @@ std::string themed(std::string_view title, std::string_view body_html, std::stri
     page += charset;
     page += "\"><title>";
     page += html_escape(title);
-    page += "</title><style>"
-            "body{margin:0;min-height:100vh;font-family:'Noto Sans CJK SC',sans-serif;color:#e8ecff;"
-            "background:radial-gradient(ellipse at 70% 20%,#3b2f72 0,#141a4d 45%,#070b26 100%);}"
-            "main{padding:28px 40px;}h1{font-size:22px;color:#ffe2a8;margin:0 0 14px;}"
-            "p{font-size:14px;line-height:1.6;}code{display:block;padding:10px 14px;border-radius:8px;"
-            "background:rgba(255,255,255,.08);border:1px solid #5a6cff;color:#9fe3ff;word-break:break-all;}"
-            ".note{color:#aab3dd;font-size:12px;}a{color:#9fe3ff;}"
-            "</style></head><body><main>";
+    page +=
+        "</title><style>"
+        "body{margin:0;min-height:100vh;font-family:'Noto Sans CJK SC',sans-serif;color:#e8ecff;"
+        "background:radial-gradient(ellipse at 70% 20%,#3b2f72 0,#141a4d 45%,#070b26 100%);}"
+        "main{padding:28px 40px;}h1{font-size:22px;color:#ffe2a8;margin:0 0 14px;}"
+        "p{font-size:14px;line-height:1.6;}code{display:block;padding:10px 14px;border-radius:8px;"
+        "background:rgba(255,255,255,.08);border:1px solid #5a6cff;color:#9fe3ff;word-break:break-all;}"
+        ".note{color:#aab3dd;font-size:12px;}a{color:#9fe3ff;}"
+        "</style></head><body><main>";
     page += body_html;
     page += "<p class=\"note\">星河影舱 离线演示站点 · 127.0.0.1</p></main></body></html>";
     return page;
@@ -34,11 +35,20 @@ std::string html_escape(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;

@@ -27,12 +27,13 @@ void cloud_player_pages(const Request& request, Response& response) {
     const std::string target = request_target(request);
     // "//uc_client/model/api.php?url=" from the play button, "/play.php?url=" from the
     // configured player that the result list uses.
-    if (target.rfind("//uc_client/model/api.php", 0) == 0 || target.rfind("/uc_client/model/api.php", 0) == 0 ||
-        target.rfind("/play.php", 0) == 0) {
+    if (target.rfind("//uc_client/model/api.php", 0) == 0 ||
+        target.rfind("/uc_client/model/api.php", 0) == 0 || target.rfind("/play.php", 0) == 0) {
         // The pane shows this page 47 pixels up, as it does the real service's header.
-        send_page(response, "云点播",
-                  "<div style=\"margin:-28px -40px 24px;height:47px;background:rgba(255,255,255,.06);\"></div>" +
-                      player_body("云点播 演示播放器", raw_query_tail(request, "url"), false));
+        send_page(
+            response, "云点播",
+            "<div style=\"margin:-28px -40px 24px;height:47px;background:rgba(255,255,255,.06);\"></div>" +
+                player_body("云点播 演示播放器", raw_query_tail(request, "url"), false));
         return;
     }
     send_not_found(request, response);
@@ -40,7 +41,8 @@ void cloud_player_pages(const Request& request, Response& response) {
 
 void hd_player_pages(const Request& request, Response& response) {
     if (request_target(request).rfind("/api/play.jsp", 0) == 0) {
-        send_page(response, "高清影库", player_body("高清影库 演示播放器", raw_query_tail(request, "url"), true));
+        send_page(response, "高清影库",
+                  player_body("高清影库 演示播放器", raw_query_tail(request, "url"), true));
         return;
     }
     send_not_found(request, response);
@@ -53,8 +55,9 @@ void live_tv_pages(const Request& request, Response& response) {
     }
     std::string body = "<h1>电视直播</h1><p>演示频道表：</p><p>";
     for (const char* channel : {"星河一台", "银河新闻", "猎户座电影", "仙女座少儿", "天琴音乐", "北斗体育"}) {
-        body += "<span style=\"display:inline-block;margin:6px 10px 6px 0;padding:10px 18px;border-radius:10px;"
-                "background:rgba(90,108,255,.25);border:1px solid #9fe3ff;\">★ ";
+        body +=
+            "<span style=\"display:inline-block;margin:6px 10px 6px 0;padding:10px 18px;border-radius:10px;"
+            "background:rgba(90,108,255,.25);border:1px solid #9fe3ff;\">★ ";
         body += channel;
         body += "</span>";
     }

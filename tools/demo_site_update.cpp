@@ -12,8 +12,9 @@ void update_pages(const Request& request, Response& response) {
     }
     const std::string version = XINGHE_DEMO_VERSION;
     send_gbk_page(response, "版本",
-                  "<h1>星河影舱 版本</h1><p>1：" + version + "</p><p>2：http://update.example/xinghe/xinghe-" +
-                      version + "</p><p>3：xinghe-" + version + "</p>");
+                  "<h1>星河影舱 版本</h1><p>1：" + version +
+                      "</p><p>2：http://update.example/xinghe/xinghe-" + version + "</p><p>3：xinghe-" +
+                      version + "</p>");
 }
 
 }  // namespace demo

@@ -31,7 +31,7 @@ inline void settle() {
 
 // Answers every message box for as long as it lives, and remembers what was asked.
 class AnsweredBoxes {
-public:
+  public:
     explicit AnsweredBoxes(platform::MessageAnswer answer = platform::MessageAnswer::ok) : answer_(answer) {
         previous_ = platform::set_message_answerer([this](const platform::MessageRequest& request) {
             std::lock_guard lock(mutex_);
@@ -50,7 +50,7 @@ public:
         answer_ = answer;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     platform::MessageAnswer answer_;
     std::vector<platform::MessageRequest> asked_;

@@ -18,7 +18,7 @@
 namespace {
 
 class DemoSite : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         int out[2];
         ASSERT_EQ(pipe(out), 0);
@@ -59,7 +59,8 @@ protected:
         if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
             send(s, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
             char buffer[4096];
-            for (ssize_t n; (n = recv(s, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, static_cast<size_t>(n));
+            for (ssize_t n; (n = recv(s, buffer, sizeof buffer, 0)) > 0;)
+                reply.append(buffer, static_cast<size_t>(n));
         }
         close(s);
         return reply;
@@ -117,8 +118,9 @@ TEST_F(DemoSite, TheVersionPageNamesTheProgramsOwnVersionInGbk) {
 
 TEST_F(DemoSite, ServesTheHttpsPlayerOverTls) {
     ASSERT_GT(https_port, 0);
-    const std::string command = "curl -sk --max-time 10 --connect-to hd-player.example:443:127.0.0.1:" +
-                                std::to_string(https_port) + " 'https://hd-player.example/api/play.jsp?url=x_y'";
+    const std::string command =
+        "curl -sk --max-time 10 --connect-to hd-player.example:443:127.0.0.1:" + std::to_string(https_port) +
+        " 'https://hd-player.example/api/play.jsp?url=x_y'";
     FILE* output = popen(command.c_str(), "r");
     ASSERT_NE(output, nullptr);
     std::string page;

@@ -38,7 +38,7 @@ using gui_test::wait_until;
 using platform::MessageAnswer;
 
 class MainWindowTest : public testing::Test {
-public:
+  public:
     void SetUp() override {
         platform::set_address_opener([this](const text::Text& address) { opened.push_back(address); });
         window = std::make_unique<app::MainWindow>();
@@ -67,18 +67,29 @@ public:
 
 const char* class_of(app::Kind kind) {
     switch (kind) {
-        case app::Kind::tab_control: return "QTabWidget";
-        case app::Kind::picture_button: return "app::PictureButton";
-        case app::Kind::transparent_label: return "app::PressLabel";
-        case app::Kind::label: return "app::TextLabel";
+        case app::Kind::tab_control:
+            return "QTabWidget";
+        case app::Kind::picture_button:
+            return "app::PictureButton";
+        case app::Kind::transparent_label:
+            return "app::PressLabel";
+        case app::Kind::label:
+            return "app::TextLabel";
         case app::Kind::edit_box:
-        case app::Kind::password_box: return "QLineEdit";
-        case app::Kind::button: return "QPushButton";
-        case app::Kind::picture_box: return "QWidget";
-        case app::Kind::group_box: return "QGroupBox";
-        case app::Kind::combo_box: return "QComboBox";
-        case app::Kind::list_view: return "QTreeWidget";
-        case app::Kind::browser_view: return "player::BrowserPane";
+        case app::Kind::password_box:
+            return "QLineEdit";
+        case app::Kind::button:
+            return "QPushButton";
+        case app::Kind::picture_box:
+            return "QWidget";
+        case app::Kind::group_box:
+            return "QGroupBox";
+        case app::Kind::combo_box:
+            return "QComboBox";
+        case app::Kind::list_view:
+            return "QTreeWidget";
+        case app::Kind::browser_view:
+            return "player::BrowserPane";
     }
     return "";
 }
@@ -100,7 +111,9 @@ TEST_F(MainWindowTest, EveryRowOfTheLayoutIsBuiltAsWritten) {
 
         EXPECT_EQ(widget->isHidden(), (spec.state & app::hidden) != 0);
         EXPECT_EQ(widget->isEnabled(), (spec.state & app::disabled) == 0);
-        if (spec.state & app::hand_cursor) { EXPECT_EQ(widget->cursor().shape(), Qt::PointingHandCursor); }
+        if (spec.state & app::hand_cursor) {
+            EXPECT_EQ(widget->cursor().shape(), Qt::PointingHandCursor);
+        }
         if (spec.look.pixel_size > 0) {
             EXPECT_EQ(widget->font().pixelSize(), spec.look.pixel_size);
             EXPECT_EQ(widget->font().bold(), spec.look.bold);
@@ -110,9 +123,15 @@ TEST_F(MainWindowTest, EveryRowOfTheLayoutIsBuiltAsWritten) {
                       static_cast<QRgb>(spec.look.colour));
         }
         const QString text = QString::fromUtf8(spec.text).replace("\r\n", "\n");
-        if (auto* edit = qobject_cast<QLineEdit*>(widget)) { EXPECT_EQ(edit->text(), text); }
-        if (auto* label = qobject_cast<QLabel*>(widget)) { EXPECT_EQ(label->text(), text); }
-        if (auto* button = qobject_cast<QPushButton*>(widget)) { EXPECT_EQ(button->text(), text); }
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            EXPECT_EQ(edit->text(), text);
+        }
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_EQ(label->text(), text);
+        }
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_EQ(button->text(), text);
+        }
     }
 }
 
@@ -125,20 +144,34 @@ TEST_F(MainWindowTest, ControlsAddressedByNameExistWithTheirKindAndPage) {
         int page;  // -1: on the window itself
     };
     const Expected controls[] = {
-        {"透明标签版本号", "app::PressLabel", -1}, {"高级选择夹1", "QTabWidget", -1},
-        {"编辑框2", "QLineEdit", 0},              {"超文本浏览框2", "player::BrowserPane", 0},
-        {"编辑框_种子关键字", "QLineEdit", 1},    {"组合框1", "QComboBox", 1},
-        {"种子搜索按钮", "QPushButton", 1},        {"超级列表框1", "QTreeWidget", 1},
-        {"标签5", "app::TextLabel", 1},              {"图片框7", "QWidget", 1},
-        {"种子结果标签", "app::TextLabel", 1},              {"种子搜索加载更多按钮", "QPushButton", 1},
-        {"超文本浏览框_迅雷下载", "player::BrowserPane", 1}, {"电视直播浏览框", "player::BrowserPane", 2},
-        {"高清影库浏览框", "player::BrowserPane", 3}, {"编辑框_高清影库", "QLineEdit", 3},
-        {"编辑框3", "QLineEdit", 4},              {"编辑框1", "QLineEdit", 4},
-        {"按钮_论坛登录", "QPushButton", 4},       {"图片框2", "QWidget", 4},
-        {"用户ID标签", "app::PressLabel", 4},       {"用户权限标签", "app::PressLabel", 4},
-        {"用户金钱标签", "app::PressLabel", 4},     {"编辑框4", "QLineEdit", 4},
-        {"按钮4", "QPushButton", 4},               {"透明标签4", "app::PressLabel", 4},
-        {"透明标签5", "app::PressLabel", 4},        {"透明标签8", "app::PressLabel", 4},
+        {"透明标签版本号", "app::PressLabel", -1},
+        {"高级选择夹1", "QTabWidget", -1},
+        {"编辑框2", "QLineEdit", 0},
+        {"超文本浏览框2", "player::BrowserPane", 0},
+        {"编辑框_种子关键字", "QLineEdit", 1},
+        {"组合框1", "QComboBox", 1},
+        {"种子搜索按钮", "QPushButton", 1},
+        {"超级列表框1", "QTreeWidget", 1},
+        {"标签5", "app::TextLabel", 1},
+        {"图片框7", "QWidget", 1},
+        {"种子结果标签", "app::TextLabel", 1},
+        {"种子搜索加载更多按钮", "QPushButton", 1},
+        {"超文本浏览框_迅雷下载", "player::BrowserPane", 1},
+        {"电视直播浏览框", "player::BrowserPane", 2},
+        {"高清影库浏览框", "player::BrowserPane", 3},
+        {"编辑框_高清影库", "QLineEdit", 3},
+        {"编辑框3", "QLineEdit", 4},
+        {"编辑框1", "QLineEdit", 4},
+        {"按钮_论坛登录", "QPushButton", 4},
+        {"图片框2", "QWidget", 4},
+        {"用户ID标签", "app::PressLabel", 4},
+        {"用户权限标签", "app::PressLabel", 4},
+        {"用户金钱标签", "app::PressLabel", 4},
+        {"编辑框4", "QLineEdit", 4},
+        {"按钮4", "QPushButton", 4},
+        {"透明标签4", "app::PressLabel", 4},
+        {"透明标签5", "app::PressLabel", 4},
+        {"透明标签8", "app::PressLabel", 4},
     };
     auto* pages = named<QTabWidget>("高级选择夹1");
     for (const Expected& expected : controls) {
@@ -147,7 +180,8 @@ TEST_F(MainWindowTest, ControlsAddressedByNameExistWithTheirKindAndPage) {
         ASSERT_NE(widget, nullptr);
         EXPECT_STREQ(widget->metaObject()->className(), expected.class_name);
         QWidget* page = nullptr;
-        for (QWidget* up = widget->parentWidget(); up != nullptr && page == nullptr; up = up->parentWidget()) {
+        for (QWidget* up = widget->parentWidget(); up != nullptr && page == nullptr;
+             up = up->parentWidget()) {
             if (pages->indexOf(up) >= 0) page = up;
         }
         EXPECT_EQ(page == nullptr ? -1 : pages->indexOf(page), expected.page);
@@ -182,12 +216,15 @@ TEST_F(MainWindowTest, WindowFramePagesAndInitialContents) {
 
     auto* list = named<QTreeWidget>("超级列表框1");
     ASSERT_EQ(list->columnCount(), 4);
-    const QStringList headers = {"ID", QStringLiteral("种子名称"), QStringLiteral("种子连接"), QStringLiteral("种子大小")};
+    const QStringList headers = {"ID", QStringLiteral("种子名称"), QStringLiteral("种子连接"),
+                                 QStringLiteral("种子大小")};
     const int widths[] = {30, 535, 0, 70};
     for (int column = 0; column < 4; ++column) {
         EXPECT_EQ(list->headerItem()->text(column), headers[column]);
         EXPECT_EQ(list->isColumnHidden(column), widths[column] == 0);
-        if (widths[column] > 0) { EXPECT_EQ(list->columnWidth(column), widths[column]); }
+        if (widths[column] > 0) {
+            EXPECT_EQ(list->columnWidth(column), widths[column]);
+        }
     }
 
     auto* password = named<QLineEdit>("编辑框1");
@@ -305,7 +342,7 @@ TEST_F(MainWindowTest, MinimizingHidesIntoTheTrayAndALeftClickRestores) {
         QSystemTrayIcon* tray = window->tray_icon();
         ASSERT_NE(tray, nullptr);
         EXPECT_EQ(tray->toolTip(), QStringLiteral("星河影舱"));
-        EXPECT_EQ(tray->contextMenu(), window->tray_menu());  // a right click opens 菜单设置
+        EXPECT_EQ(tray->contextMenu(), window->tray_menu());            // a right click opens 菜单设置
         EXPECT_EQ(window->findChildren<QSystemTrayIcon*>().size(), 1);  // one icon, never two
 
         emit tray->activated(QSystemTrayIcon::Context);

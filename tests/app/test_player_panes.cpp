@@ -26,7 +26,7 @@ using gui_test::wait_until;
 QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 class PlayerPaneTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::set_address_opener([this](const text::Text& address) { handed_over.push_back(address); });
         window = std::make_unique<app::MainWindow>();
@@ -38,9 +38,15 @@ protected:
         platform::set_address_opener(nullptr);
     }
 
-    player::BrowserPane* pane(const char* name) const { return window->findChild<player::BrowserPane*>(utf8(name)); }
-    void type(const char* edit, const QString& text) { window->findChild<QLineEdit*>(utf8(edit))->setText(text); }
-    void click(const char* button) { QTest::mouseClick(window->findChild<QPushButton*>(utf8(button)), Qt::LeftButton); }
+    player::BrowserPane* pane(const char* name) const {
+        return window->findChild<player::BrowserPane*>(utf8(name));
+    }
+    void type(const char* edit, const QString& text) {
+        window->findChild<QLineEdit*>(utf8(edit))->setText(text);
+    }
+    void click(const char* button) {
+        QTest::mouseClick(window->findChild<QPushButton*>(utf8(button)), Qt::LeftButton);
+    }
 
     std::unique_ptr<app::MainWindow> window;
     std::vector<text::Text> handed_over;
@@ -118,9 +124,10 @@ TEST_F(PlayerPaneTest, ALinkFollowedInsideAPageGoesToTheDesktop) {
     ASSERT_NE(cloud->view(), nullptr);
     bool loaded = false;
     QObject::connect(cloud->view(), &QWebEngineView::loadFinished, [&](bool) { loaded = true; });
-    cloud->view()->setHtml("<body style='margin:0'><a href='magnet:?xt=urn:btih:ABC&dn=x' "
-                           "style='display:block;width:400px;height:300px'>x</a></body>",
-                           QUrl("http://page.example/"));
+    cloud->view()->setHtml(
+        "<body style='margin:0'><a href='magnet:?xt=urn:btih:ABC&dn=x' "
+        "style='display:block;width:400px;height:300px'>x</a></body>",
+        QUrl("http://page.example/"));
     ASSERT_TRUE(wait_until([&] { return loaded; }));
     // A script alone may not start another program; the user's click does.
     cloud->view()->page()->runJavaScript("document.querySelector('a').click();");

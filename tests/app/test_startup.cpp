@@ -23,7 +23,7 @@ namespace {
 using gui_test::AnsweredBoxes;
 
 class StartupTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         directory = std::filesystem::temp_directory_path() /
                     ("xinghe-startup-" + std::to_string(getpid()) + "-" +
@@ -34,7 +34,8 @@ protected:
         destroyed = std::make_unique<QSignalSpy>(window.get(), &app::MainWindow::window_destroyed);
         // Each start of the version check notes what had happened by then, and runs it here.
         app::set_worker_starter([this](std::function<void()> routine) {
-            starts.push_back({boxes.asked().size(), app::endpoints().magnet_base, window->destroy_requested()});
+            starts.push_back(
+                {boxes.asked().size(), app::endpoints().magnet_base, window->destroy_requested()});
             routine();
         });
         app::set_version_check([this] { ++checks; });
@@ -100,7 +101,9 @@ TEST_F(StartupTest, PresentConfigurationFillsTheEndpointsAfterTheCheckHasStarted
     starts.clear();
     const size_t boxes_before = boxes.asked().size();
 
-    write_config("磁力=http://m.example/?q=\r\n电驴=http://e.example/\r\n番号=http://c.example/\r\n云点播=http://p.example/?u=\r\n");
+    write_config(
+        "磁力=http://m.example/?q=\r\n电驴=http://e.example/\r\n番号=http://c.example/\r\n云点播=http://"
+        "p.example/?u=\r\n");
     app::handle_main_window_creation_in(directory.string());
 
     EXPECT_EQ(boxes.asked().size(), boxes_before);  // no message for a present file

@@ -82,14 +82,16 @@ TEST(MessageBox, AWorkersBoxLeavesTheWindowUsable) {
         QMessageBox::StandardButton pressed;
         MessageAnswer expected;
     };
-    for (const Case c : {Case{QMessageBox::Ok, MessageAnswer::ok}, Case{QMessageBox::Cancel, MessageAnswer::cancel}}) {
+    for (const Case c :
+         {Case{QMessageBox::Ok, MessageAnswer::ok}, Case{QMessageBox::Cancel, MessageAnswer::cancel}}) {
         app::MainWindow window;
         window.show();
         std::atomic<bool> done{false};
         std::atomic<MessageAnswer> answer{MessageAnswer::ok};
         platform::start_worker([&] {
-            answer = platform::message_box(text::utf8_to_gbk("发现新版本：v9，是否更新？"),
-                                           text::utf8_to_gbk("发现新版本"), platform::MessageButtons::ok_cancel);
+            answer =
+                platform::message_box(text::utf8_to_gbk("发现新版本：v9，是否更新？"),
+                                      text::utf8_to_gbk("发现新版本"), platform::MessageButtons::ok_cancel);
             done = true;
         });
         ASSERT_TRUE(wait_until([] { return shown_box() != nullptr; }));
@@ -115,7 +117,8 @@ TEST(MessageBox, TheGuiThreadsOwnBoxIsModalAndReadsItsButtons) {
         QString ok_text;
     };
     const Case cases[] = {
-        {platform::MessageButtons::ok_cancel, QMessageBox::Cancel, MessageAnswer::cancel, QStringLiteral("确定")},
+        {platform::MessageButtons::ok_cancel, QMessageBox::Cancel, MessageAnswer::cancel,
+         QStringLiteral("确定")},
         {platform::MessageButtons::ok_cancel, QMessageBox::Ok, MessageAnswer::ok, QStringLiteral("确定")},
         {platform::MessageButtons::ok, QMessageBox::Ok, MessageAnswer::ok, QStringLiteral("确定")},
     };
@@ -129,8 +132,8 @@ TEST(MessageBox, TheGuiThreadsOwnBoxIsModalAndReadsItsButtons) {
             ok_text = box->button(QMessageBox::Ok)->text();
             box->button(c.pressed)->click();
         });
-        EXPECT_EQ(platform::message_box(text::utf8_to_gbk("     是否退出星河影舱"), platform::default_message_title(),
-                                        c.buttons),
+        EXPECT_EQ(platform::message_box(text::utf8_to_gbk("     是否退出星河影舱"),
+                                        platform::default_message_title(), c.buttons),
                   c.expected);
         EXPECT_TRUE(modal);
         EXPECT_EQ(ok_text, c.ok_text);
