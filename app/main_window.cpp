@@ -15,6 +15,7 @@
 #include "app/account_page.h"
 #include "app/control_factory.h"
 #include "app/layout.h"
+#include "app/search_page.h"
 #include "app/texts.h"
 #include "app/tray.h"
 #include "app/widgets.h"
@@ -50,6 +51,7 @@ MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
     connect_strip();
     player::connect_player_panes(this);
     connect_account_page(this);
+    connect_search_page(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect centred = rect();

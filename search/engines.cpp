@@ -62,10 +62,14 @@ Text encoded_keyword(const Text& keyword) {
 Text first_page_address(SearchEngine engine, const app::Endpoints& endpoints, const Text& keyword) {
     const Text k = encoded_keyword(keyword);
     switch (engine) {
-        case SearchEngine::btdigg: return endpoints.magnet_base + k;
-        case SearchEngine::ed2k: return text::trim_both_ends(endpoints.ed2k_base + k + "?page=1&mode=thumb");
-        case SearchEngine::code: return endpoints.code_base + k + "/";
-        case SearchEngine::btsp: return Text(addresses::btsp_origin) + "/search/" + k + "/currentPage/1";
+        case SearchEngine::btdigg:
+            return endpoints.magnet_base + k;
+        case SearchEngine::ed2k:
+            return text::trim_both_ends(endpoints.ed2k_base + k + "?page=1&mode=thumb");
+        case SearchEngine::code:
+            return endpoints.code_base + k + "/";
+        case SearchEngine::btsp:
+            return Text(addresses::btsp_origin) + "/search/" + k + "/currentPage/1";
     }
     return {};
 }
@@ -73,12 +77,15 @@ Text first_page_address(SearchEngine engine, const app::Endpoints& endpoints, co
 Text further_page_address(SearchEngine engine, const app::Endpoints& endpoints, const Text& keyword, int k) {
     const Text encoded = encoded_keyword(keyword);
     switch (engine) {
-        case SearchEngine::btdigg: return endpoints.magnet_base + encoded + "&p=" + text::to_text(k);
+        case SearchEngine::btdigg:
+            return endpoints.magnet_base + encoded + "&p=" + text::to_text(k);
         case SearchEngine::ed2k:
             return endpoints.ed2k_base + encoded + "?page=" + text::to_text(k + 1) + "&mode=thumb";
-        case SearchEngine::code: return endpoints.code_base + encoded + "/" + text::to_text(k);
+        case SearchEngine::code:
+            return endpoints.code_base + encoded + "/" + text::to_text(k);
         case SearchEngine::btsp:
-            return Text(addresses::btsp_origin) + "/search/" + encoded + "/currentPage/" + text::to_text(k + 1);
+            return Text(addresses::btsp_origin) + "/search/" + encoded + "/currentPage/" +
+                   text::to_text(k + 1);
     }
     return {};
 }
@@ -90,10 +97,13 @@ Text decoded_page(SearchEngine engine, Text page) {
 
 bool page_has_no_results(SearchEngine engine, const Text& page_text) {
     switch (engine) {
-        case SearchEngine::ed2k: return text::find_text(page_text, texts::ed2k_results_mark()) == -1;
-        case SearchEngine::btsp: return text::find_text(page_text, texts::btsp_no_results_mark()) != -1;
+        case SearchEngine::ed2k:
+            return text::find_text(page_text, texts::ed2k_results_mark()) == -1;
+        case SearchEngine::btsp:
+            return text::find_text(page_text, texts::btsp_no_results_mark()) != -1;
         case SearchEngine::btdigg:
-        case SearchEngine::code: return false;
+        case SearchEngine::code:
+            return false;
     }
     return false;
 }
@@ -111,10 +121,13 @@ std::optional<Text> complete_link(int engine_index, const Text& stored_link) {
     const std::optional<SearchEngine> engine = engine_at(engine_index);
     if (!engine) return std::nullopt;
     switch (*engine) {
-        case SearchEngine::ed2k: return "ed2k://|file|" + stored_link;
-        case SearchEngine::btsp: return "magnet:?xt=urn:btih:" + stored_link;
+        case SearchEngine::ed2k:
+            return "ed2k://|file|" + stored_link;
+        case SearchEngine::btsp:
+            return "magnet:?xt=urn:btih:" + stored_link;
         case SearchEngine::btdigg:
-        case SearchEngine::code: return stored_link;
+        case SearchEngine::code:
+            return stored_link;
     }
     return std::nullopt;
 }

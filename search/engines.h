@@ -19,9 +19,10 @@ std::optional<SearchEngine> engine_at(int index);
 text::Text encoded_keyword(const text::Text& keyword);
 
 // The first result page, and further page `k` (1 for the first "加载更多" after a search).
-text::Text first_page_address(SearchEngine engine, const app::Endpoints& endpoints, const text::Text& keyword);
-text::Text further_page_address(SearchEngine engine, const app::Endpoints& endpoints, const text::Text& keyword,
-                                int k);
+text::Text first_page_address(SearchEngine engine, const app::Endpoints& endpoints,
+                              const text::Text& keyword);
+text::Text further_page_address(SearchEngine engine, const app::Endpoints& endpoints,
+                                const text::Text& keyword, int k);
 
 // The engine's own decoding of a fetched page: the code engine's pages come percent-encoded.
 text::Text decoded_page(SearchEngine engine, text::Text page);

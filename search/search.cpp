@@ -57,7 +57,8 @@ void first_page_step(SearchSession& session, SearchEngine engine) {
     }
     session.state.page_text = decoded_page(engine, std::move(page));
     if (page_has_no_results(engine, session.state.page_text)) {
-        end_with_message(session, texts::no_results_head() + keyword + texts::no_results_tail(), Outcome::no_results);
+        end_with_message(session, texts::no_results_head() + keyword + texts::no_results_tail(),
+                         Outcome::no_results);
         return;
     }
     if (engine == SearchEngine::btdigg) {
@@ -148,8 +149,8 @@ void fill_result_rows(SearchSession& session) {
     std::vector<ResultRow> batch;
     for (std::size_t i = 0; i < count; ++i) {
         ++state.row_counter;
-        batch.push_back({text::to_text(state.row_counter), texts::play_prefix() + state.names[i], state.links[i],
-                         state.sizes[i]});
+        batch.push_back({text::to_text(state.row_counter), texts::play_prefix() + state.names[i],
+                         state.links[i], state.sizes[i]});
         if (batch.size() == static_cast<std::size_t>(row_batch)) {
             session.view.append_rows(std::move(batch));
             batch.clear();

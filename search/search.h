@@ -24,7 +24,7 @@ struct SearchState {
     text::TextList names;
     text::TextList links;  // in the engine's stored form
     text::TextList sizes;
-    text::Text total;  // the ed2k engine's result total; only an ed2k scrape sets it
+    text::Text total;      // the ed2k engine's result total; only an ed2k scrape sets it
     int row_counter = 0;   // rows appended since the search began
     int page_counter = 0;  // further pages asked for since the search began
 };
@@ -39,17 +39,17 @@ struct ResultRow {
 
 // How an operation ended, for whoever waits on it.
 enum class Outcome {
-    listed,       // a page was scraped and its rows appended (perhaps none)
-    no_results,   // the engine said it found nothing
-    last_page,    // ed2k: every reported result is listed already
-    fetch_failed, // the page could not be fetched
-    no_engine,    // no engine was selected; nothing was asked
+    listed,        // a page was scraped and its rows appended (perhaps none)
+    no_results,    // the engine said it found nothing
+    last_page,     // ed2k: every reported result is listed already
+    fetch_failed,  // the page could not be fetched
+    no_engine,     // no engine was selected; nothing was asked
 };
 
 // The controls a search reads and writes. Called from workers; the window carries every call
 // onto its own thread. Texts are GBK.
 class SearchView {
-public:
+  public:
     virtual ~SearchView() = default;
 
     virtual text::Text keyword() = 0;  // the keyword box

@@ -20,7 +20,7 @@ struct Row {
 };
 
 class RecordingView : public search::SearchView {
-public:
+  public:
     // Set before an operation starts.
     std::string keyword_utf8;
     int engine = 3;
@@ -84,7 +84,7 @@ public:
     int clears() const { return locked(clears_); }
     bool names_prefixed() const { return locked(names_prefixed_); }
 
-private:
+  private:
     template <class T>
     T locked(const T& value) const {
         std::lock_guard lock(mutex_);

@@ -20,7 +20,7 @@ inline constexpr const char* china_utf8 = "中国";
 inline constexpr const char* china_encoded = "%E4%B8%AD%E5%9B%BD";
 
 class SearchSite {
-public:
+  public:
     SearchSite();
 
     // `fixture_name` at request target `target` ("/code/search/x/"); a page that mentions
@@ -37,7 +37,7 @@ public:
 
     test_support::HttpServer server;
 
-private:
+  private:
     test_support::ConnectTo btsp_;
     mutable std::mutex mutex_;
     std::map<std::string, test_support::Reply> replies_;

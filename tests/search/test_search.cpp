@@ -24,7 +24,7 @@ const std::string ed2k_status_3 = "共搜索到:3条资源鼠标右键选择播�
 const std::string fetch_failed = "连接搜索引擎失败，请检查网络后重试";
 
 class SearchTest : public testing::Test {
-protected:
+  protected:
     // Never freed: a worker may still be returning from its last call when a test ends.
     RecordingView& view = *new RecordingView;
     search::SearchSession& session = *new search::SearchSession(view);
@@ -69,32 +69,53 @@ TEST_F(SearchTest, EachEngineListsItsPagesWithRowsNumberedOnAcrossPages) {
     };
     const std::string china = search_test::china_encoded;
     const std::vector<Case> cases = {
-        {0, "中国", "/btdigg/search?q=" + china, "btdigg_first.html",
-         {"/btdigg/search?q=" + china + "&p=1", "/btdigg/search?q=" + china + "&p=2"}, "btdigg_more.html",
+        {0,
+         "中国",
+         "/btdigg/search?q=" + china,
+         "btdigg_first.html",
+         {"/btdigg/search?q=" + china + "&p=1", "/btdigg/search?q=" + china + "&p=2"},
+         "btdigg_more.html",
          {{"1", "中国合伙人.2013.1080p.mkv", "magnet:?xt=urn:btih:" + hash('1'), "1.4 GB"},
           {"2", "American.Dreams.in.China.720p.mp4", "magnet:?xt=urn:btih:" + hash('2'), "900 MB"}},
          {{"3", "中国合伙人.花絮.mp4", "magnet:?xt=urn:btih:" + hash('3'), "120 MB"}},
-         done_status, {done_status}},
+         done_status,
+         {done_status}},
         // ed2k's further pages start at 2; its first-page address is trimmed, the space inside
         // the keyword is encoded.
-        {1, "a b", "/ed2k/search/a%20b?page=1&mode=thumb", "ed2k_first.html",
-         {"/ed2k/search/a%20b?page=2&mode=thumb"}, "ed2k_more.html",
-         {{"1", "中国合伙人 国语中字", "[中国合伙人].mkv|1468006400|0123456789ABCDEF0123456789ABCDEF|", "1.37 GB"},
+        {1,
+         "a b",
+         "/ed2k/search/a%20b?page=1&mode=thumb",
+         "ed2k_first.html",
+         {"/ed2k/search/a%20b?page=2&mode=thumb"},
+         "ed2k_more.html",
+         {{"1", "中国合伙人 国语中字", "[中国合伙人].mkv|1468006400|0123456789ABCDEF0123456789ABCDEF|",
+           "1.37 GB"},
           {"2", "a.avi", "a.avi|123|ABC|", "123 B"}},
          {{"3", "b.avi", "b.avi|456|DEF|", "456 B"}},
-         ed2k_status_3, {ed2k_status_3, ed2k_status_3}},
+         ed2k_status_3,
+         {ed2k_status_3, ed2k_status_3}},
         // The code engine's pages are percent-encoded: its markers match only once decoded.
-        {2, "ABP-123", "/code/search/ABP-123/", "code_first.html",
-         {"/code/search/ABP-123/1", "/code/search/ABP-123/2"}, "code_more.html",
+        {2,
+         "ABP-123",
+         "/code/search/ABP-123/",
+         "code_first.html",
+         {"/code/search/ABP-123/1", "/code/search/ABP-123/2"},
+         "code_more.html",
          {{"1", "ABP-123 中文字幕", "magnet:?xt=urn:btih:" + hash('4'), "1.2GB"},
           {"2", "ABP-124", "magnet:?xt=urn:btih:" + hash('5'), "2.0GB"}},
          {{"3", "ABP-125", "magnet:?xt=urn:btih:" + hash('6'), "700MB"}},
-         done_status, {done_status}},
-        {3, "中国", "/search/" + china + "/currentPage/1", "btsp_first.html",
-         {"/search/" + china + "/currentPage/2", "/search/" + china + "/currentPage/3"}, "btsp_more.html",
+         done_status,
+         {done_status}},
+        {3,
+         "中国",
+         "/search/" + china + "/currentPage/1",
+         "btsp_first.html",
+         {"/search/" + china + "/currentPage/2", "/search/" + china + "/currentPage/3"},
+         "btsp_more.html",
          {{"1", "中国合伙人.mkv", hash('7'), "1.4 GB"}, {"2", "Chinese Partners.mp4", hash('8'), "650 MB"}},
          {{"3", "中国合伙人.花絮.mp4", hash('9'), "88 MB"}},
-         done_status, {done_status}},
+         done_status,
+         {done_status}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.first_target);
@@ -232,7 +253,8 @@ TEST_F(SearchTest, APageThatCannotBeFetchedIsAFailureNotAnEmptyResult) {
             view.bases = {dead + "/btdigg/search?q=", dead + "/ed2k/search/", dead + "/code/search/", ""};
         } else {
             view.bases = site.endpoints();
-            site.answer_status(c.engine == 0 ? "/btdigg/search?q=x" : "/ed2k/search/x?page=1&mode=thumb", c.status);
+            site.answer_status(c.engine == 0 ? "/btdigg/search?q=x" : "/ed2k/search/x?page=1&mode=thumb",
+                               c.status);
         }
         const std::size_t messages = view.messages().size();
         search("x", c.engine);
