@@ -5,6 +5,7 @@
 
 #include "config/addresses.h"
 #include "platform/codepage.h"
+#include "text/charset.h"
 
 namespace search_test {
 
@@ -53,6 +54,15 @@ void SearchSite::answer_status(const std::string& target, int status) {
 app::Endpoints SearchSite::endpoints() const {
     return {server.url("/btdigg/search?q="), server.url("/ed2k/search/"), server.url("/code/search/"),
             server.url("/play?url=")};
+}
+
+text::Bytes SearchSite::stored_config() const {
+    const app::Endpoints bases = endpoints();
+    const text::Text plain = text::utf8_to_gbk("磁力=") + bases.magnet_base + "\r\n" +
+                             text::utf8_to_gbk("电驴=") + bases.ed2k_base + "\r\n" +
+                             text::utf8_to_gbk("番号=") + bases.code_base + "\r\n" +
+                             text::utf8_to_gbk("云点播=") + bases.cloud_play_base;
+    return app::encrypt_config(plain);
 }
 
 std::vector<std::string> SearchSite::targets() const {

@@ -31,6 +31,8 @@ class SearchSite {
 
     // Endpoints whose three bases lie on this server; the BTSP site's origin reaches it too.
     app::Endpoints endpoints() const;
+    // peizhi.ini as the program stores it, naming endpoints().
+    text::Bytes stored_config() const;
     // The request targets received, in order.
     std::vector<std::string> targets() const;
     void forget_requests() { server.clear_requests(); }

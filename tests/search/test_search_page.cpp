@@ -60,12 +60,7 @@ class SearchPageTest : public testing::Test {
         directory =
             std::filesystem::temp_directory_path() / ("xinghe-search-page-" + std::to_string(getpid()));
         std::filesystem::create_directories(directory);
-        const app::Endpoints bases = site.endpoints();
-        const text::Text plain = text::utf8_to_gbk("磁力=") + bases.magnet_base + "\r\n" +
-                                 text::utf8_to_gbk("电驴=") + bases.ed2k_base + "\r\n" +
-                                 text::utf8_to_gbk("番号=") + bases.code_base + "\r\n" +
-                                 text::utf8_to_gbk("云点播=") + bases.cloud_play_base;
-        platform::write_whole_file((directory / app::config_file_name).string(), app::encrypt_config(plain));
+        platform::write_whole_file((directory / app::config_file_name).string(), site.stored_config());
         app::handle_main_window_creation_in(directory.string());
         platform::set_address_opener([this](const text::Text& address) { opened.push_back(address); });
 

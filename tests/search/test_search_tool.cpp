@@ -1,0 +1,115 @@
+// xinghe-search run as the program it is, against a loopback server, with a configuration
+// written for the test.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/config.h"
+#include "platform/files.h"
+#include "tests/search/search_site.h"
+#include "text/charset.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using search_test::SearchSite;
+
+struct ToolRun {
+    int exit_code;
+    std::string out, err;
+};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class SearchTool : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "xinghe-search-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        platform::write_whole_file((dir / "peizhi.ini").string(), site.stored_config());
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // The site's ConnectTo is in this process's environment, which the tool inherits.
+    ToolRun run(const std::string& arguments) const {
+        const std::string command = std::string("'") + XINGHE_SEARCH_TOOL + "' " + arguments + " >'" +
+                                    (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"), read_file(dir / "err")};
+    }
+    std::string config() const { return "--config '" + (dir / "peizhi.ini").string() + "'"; }
+
+    SearchSite site;
+    fs::path dir;
+};
+
+const std::string done_status = "搜索完毕,鼠标右键选择播放或者下载,点击\"加载更多\"可以显示更多\n";
+
+TEST_F(SearchTool, PrintsOneLinePerRowAcrossTheSearchAndItsFurtherPages) {
+    const std::string china = search_test::china_encoded;
+    site.serve("/search/" + china + "/currentPage/1", "btsp_first.html");
+    site.serve("/search/" + china + "/currentPage/2", "btsp_more.html");
+    const ToolRun result = run(config() + " --more 1 中国");  // the engine defaults to BTSP
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    const std::string magnet = "magnet:?xt=urn:btih:";
+    EXPECT_EQ(result.out, "1\t中国合伙人.mkv\t" + magnet + std::string(40, '7') + "\t1.4 GB\n" +
+                              "2\tChinese Partners.mp4\t" + magnet + std::string(40, '8') + "\t650 MB\n" +
+                              "3\t中国合伙人.花絮.mp4\t" + magnet + std::string(40, '9') + "\t88 MB\n");
+    EXPECT_EQ(result.err, done_status);
+
+    site.serve("/ed2k/search/x?page=1&mode=thumb", "ed2k_first.html");
+    site.serve("/ed2k/search/x?page=2&mode=thumb", "ed2k_more.html");
+    // ed2k reports 3 results: the second "加载更多" finds them all listed.
+    const ToolRun ed2k = run(config() + " --engine 1 --more 5 x");
+    EXPECT_EQ(ed2k.exit_code, 0) << ed2k.err;
+    EXPECT_EQ(ed2k.out.substr(ed2k.out.rfind('\n', ed2k.out.size() - 2) + 1),
+              "3\tb.avi\ted2k://|file|b.avi|456|DEF|\t456 B\n");
+    EXPECT_NE(ed2k.err.find("已经是最后一页\n"), std::string::npos);
+}
+
+TEST_F(SearchTool, ExitCodesTellNothingFoundFromFailuresAndMistakes) {
+    site.serve("/search/none/currentPage/1", "btsp_none.html");
+    site.answer_status("/code/search/x/", 404);
+    site.serve("/btdigg/search?q=empty", "code_more.html");  // a page without btdigg's markers
+    struct Case {
+        std::string arguments;
+        int exit_code;
+        std::string err_holds;
+    };
+    const std::string ini = config();
+    const std::vector<Case> cases = {
+        {ini + " none", 1, "没有搜索到与关键词[none]相关信息!\n请调整关键词后重试!\n"},
+        {ini + " --engine 2 x", 1, "连接搜索引擎失败，请检查网络后重试\n"},
+        {ini + " --engine 0 empty", 0, done_status},
+        {ini + " --engine 4 x", 2, "usage:"},
+        {ini + " --more x y", 2, "usage:"},
+        {ini + " --engine", 2, "usage:"},
+        {ini, 2, "usage:"},
+        {ini + " a b", 2, "usage:"},
+        {ini + " ''", 2, "请先输入您想要搜索的关键字"},
+        {"--config '" + (dir / "missing.ini").string() + "' x", 2, "missing.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ToolRun result = run(c.arguments);
+        EXPECT_EQ(result.exit_code, c.exit_code);
+        EXPECT_NE(result.err.find(c.err_holds), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+}  // namespace
