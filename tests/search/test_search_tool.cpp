@@ -1,9 +1,12 @@
 // xinghe-search run as the program it is, against a loopback server, with a configuration
 // written for the test.
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "app/config.h"
+#include "config/addresses.h"
 #include "platform/files.h"
 #include "tests/search/search_site.h"
 #include "text/charset.h"
@@ -110,6 +114,50 @@ TEST_F(SearchTool, ExitCodesTellNothingFoundFromFailuresAndMistakes) {
         EXPECT_NE(result.err.find(c.err_holds), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
     }
+}
+
+// The demo site's engines, searched with the shipped configuration: every engine lists its
+// three pages of a keyword, and a keyword the site finds nothing for is told as such.
+TEST_F(SearchTool, TheDemoSiteServesEveryEngine) {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        execl(XINGHE_DEMO_SITE, XINGHE_DEMO_SITE, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    struct Ends {
+        pid_t pid;
+        ~Ends() {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    } ends{child};
+    FILE* lines = fdopen(out[0], "r");
+    int port = 0;
+    char line[128];
+    while (port == 0 && fgets(line, sizeof line, lines) != nullptr)
+        std::sscanf(line, "http 127.0.0.1:%d", &port);
+    ASSERT_NE(port, 0);
+    std::vector<std::string> hosts = {test_support::host_port_of(addresses::btsp_origin)};
+    for (const char* host : {"btdigg.example:80", "ed2k.example:80", "code.example:80"})
+        hosts.emplace_back(host);
+    test_support::ConnectTo demo(hosts, port);
+
+    const std::string shipped = std::string("--config '") + XINGHE_BUILD_DIR + "/peizhi.ini'";
+    for (int engine = 0; engine < 4; ++engine) {
+        SCOPED_TRACE(engine);
+        const ToolRun result = run(shipped + " --engine " + std::to_string(engine) + " --more 3 中国合伙人");
+        EXPECT_EQ(result.exit_code, 0) << result.err;
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 24);
+        EXPECT_NE(result.out.find("\n24\t中国合伙人"), std::string::npos) << result.out;
+        EXPECT_EQ(run(shipped + " --engine " + std::to_string(engine) + " nothing").exit_code,
+                  engine == 1 || engine == 3 ? 1 : 0);
+    }
+    fclose(lines);
 }
 
 }  // namespace
