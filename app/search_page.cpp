@@ -74,20 +74,20 @@ class WindowSearchView : public search::SearchView {
     }
 
     void append_rows(std::vector<search::ResultRow> rows) override {
-        // The items are made here, on the worker; the GUI thread only takes them in.
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(rows.size()));
-        for (const search::ResultRow& row : rows) {
-            items.append(new QTreeWidgetItem(
-                QStringList{platform::to_qstring(row.number), platform::to_qstring(row.name),
-                            platform::to_qstring(row.link), platform::to_qstring(row.size)}));
-        }
-        platform::run_on_gui([&] {
-            if (auto* list = named<QTreeWidget>(window_, "超级列表框1")) {
-                list->addTopLevelItems(items);
-            } else {
-                qDeleteAll(items);
+        // Queued without waiting: the worker goes on with the next batch while the GUI thread
+        // takes this one in, and the calls that follow wait on the same queue, so they come
+        // after it. The items are made on the GUI thread, whose memory they live in.
+        platform::post_to_gui([window = window_, rows = std::move(rows)] {
+            auto* list = named<QTreeWidget>(window, "超级列表框1");
+            if (list == nullptr) return;
+            QList<QTreeWidgetItem*> items;
+            items.reserve(static_cast<qsizetype>(rows.size()));
+            for (const search::ResultRow& row : rows) {
+                items.append(new QTreeWidgetItem(
+                    QStringList{platform::to_qstring(row.number), platform::to_qstring(row.name),
+                                platform::to_qstring(row.link), platform::to_qstring(row.size)}));
             }
+            list->addTopLevelItems(items);
         });
     }
 
@@ -197,6 +197,10 @@ void on_menu_item(MainWindow* window, const char* item, void (*action)(MainWindo
 }
 
 }  // namespace
+
+std::unique_ptr<search::SearchView> make_search_view(MainWindow* window) {
+    return std::make_unique<WindowSearchView>(window);
+}
 
 bool search_running(const MainWindow* window) {
     const auto* page = static_cast<const SearchPage*>(

@@ -147,13 +147,17 @@ void fill_result_rows(SearchSession& session) {
     SearchState& state = session.state;
     const std::size_t count = std::min({state.names.size(), state.links.size(), state.sizes.size()});
     std::vector<ResultRow> batch;
+    std::size_t batch_limit = first_row_batch;
     for (std::size_t i = 0; i < count; ++i) {
         ++state.row_counter;
         batch.push_back({text::to_text(state.row_counter), texts::play_prefix() + state.names[i],
                          state.links[i], state.sizes[i]});
-        if (batch.size() == static_cast<std::size_t>(row_batch)) {
+        if (batch.size() == batch_limit) {
             session.view.append_rows(std::move(batch));
             batch.clear();
+            // The list lays out all its rows again after each batch: growing batches keep a
+            // large page linear.
+            batch_limit *= 4;
         }
     }
     if (!batch.empty()) session.view.append_rows(std::move(batch));

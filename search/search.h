@@ -10,6 +10,7 @@
 // starts it until its last step has ended; a press meanwhile is ignored.
 
 #include <atomic>
+#include <cstddef>
 #include <vector>
 
 #include "app/config.h"
@@ -91,8 +92,9 @@ void run_load_more(SearchSession& session);
 // the notice. Rows stop at the shortest of names, links and sizes: no row is half filled.
 void fill_result_rows(SearchSession& session);
 
-// Rows go to the view in batches of this many, so the window stays responsive and its menu
-// works on the rows already listed while a large page is appended.
-inline constexpr int row_batch = 500;
+// Rows go to the view in batches, the first of this many and each further one four times the
+// one before: the first rows show at once and the menu works on them while a large page is still
+// being appended, and the batches stay few.
+inline constexpr std::size_t first_row_batch = 500;
 
 }  // namespace search

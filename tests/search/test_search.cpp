@@ -296,7 +296,7 @@ TEST_F(SearchTest, RowsStopAtTheShortestOfNamesLinksAndSizes) {
 }
 
 TEST_F(SearchTest, ALargePageIsListedWholeAcrossBatches) {
-    const int count = search::row_batch * 2 + 1;
+    const int count = static_cast<int>(search::first_row_batch) * 3 + 1;
     std::string page;
     for (int i = 1; i <= count; ++i)
         page += "<tr><td class=%22name%22>N" + std::to_string(i) + "</td><td class=%22size%22>1B</td>" +
