@@ -61,28 +61,28 @@ QWidget* make_tab_control(QWidget* parent) {
     return tabs;
 }
 
-QWidget* make_label(const ControlSpec& spec, QWidget* parent, bool transparent) {
+QWidget* make_label(const ControlRow& row, QWidget* parent, bool transparent) {
     QLabel* label = transparent ? new PressLabel(parent) : new TextLabel(parent);
     // A plain label is opaque: the loading notice covers the result list.
     label->setAutoFillBackground(!transparent);
-    const QString text = display_text(spec.text);
+    const QString text = display_text(row.text);
     label->setText(text);
     label->setTextFormat(Qt::PlainText);
-    const bool several_lines = text.contains('\n') || spec.height > 2 * 24;
+    const bool several_lines = text.contains('\n') || row.height > 2 * 24;
     label->setWordWrap(several_lines);
     label->setAlignment(several_lines ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 
-QWidget* make_combo_box(const ControlSpec& spec, QWidget* parent) {
+QWidget* make_combo_box(const ControlRow& row, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
-    combo->addItems(QString::fromUtf8(spec.extra).split('\n'));
-    combo->setCurrentIndex(spec.current);
+    combo->addItems(QString::fromUtf8(row.extra).split('\n'));
+    combo->setCurrentIndex(row.current);
     return combo;
 }
 
-QWidget* make_list_view(const ControlSpec& spec, QWidget* parent) {
+QWidget* make_list_view(const ControlRow& row, QWidget* parent) {
     auto* list = new QTreeWidget(parent);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
@@ -91,7 +91,7 @@ QWidget* make_list_view(const ControlSpec& spec, QWidget* parent) {
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setStretchLastSection(false);
     list->header()->setMinimumSectionSize(8);  // the ID column is narrower than the default minimum
-    const QStringList columns = QString::fromUtf8(spec.extra).split('\n');
+    const QStringList columns = QString::fromUtf8(row.extra).split('\n');
     QStringList headers;
     for (const QString& column : columns) headers << column.section(':', 0, -2);
     list->setHeaderLabels(headers);
@@ -106,24 +106,24 @@ QWidget* make_list_view(const ControlSpec& spec, QWidget* parent) {
     return list;
 }
 
-QWidget* make_picture_box(const ControlSpec& spec, QWidget* parent) {
+QWidget* make_picture_box(const ControlRow& row, QWidget* parent) {
     auto* box = new QWidget(parent);
     box->setAutoFillBackground(true);  // the account panel covers the login fields when shown
-    if (*spec.extra != '\0') {
-        auto* picture = new AnimatedPicture(picture_resource(QString::fromUtf8(spec.extra)), box);
-        picture->setGeometry((spec.width - 160) / 2, (spec.height - 20) / 2, 160, 20);
+    if (*row.extra != '\0') {
+        auto* picture = new AnimatedPicture(picture_resource(QString::fromUtf8(row.extra)), box);
+        picture->setGeometry((row.width - 160) / 2, (row.height - 20) / 2, 160, 20);
     }
     return box;
 }
 
-QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
-    switch (spec.kind) {
+QWidget* make_widget(const ControlRow& row, QWidget* parent) {
+    switch (row.kind) {
         case Kind::tab_control:
             return make_tab_control(parent);
         case Kind::picture_button: {
-            const QSize size(spec.width, spec.height);
+            const QSize size(row.width, row.height);
             const qreal ratio = parent->devicePixelRatioF();
-            const QString picture = QString::fromUtf8(spec.extra);
+            const QString picture = QString::fromUtf8(row.extra);
             auto* button =
                 new PictureButton(render_picture(picture_resource(picture), size, ratio),
                                   render_picture(picture_resource(picture + "_hot"), size, ratio), parent);
@@ -131,13 +131,13 @@ QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
             return button;
         }
         case Kind::transparent_label:
-            return make_label(spec, parent, true);
+            return make_label(row, parent, true);
         case Kind::label:
-            return make_label(spec, parent, false);
+            return make_label(row, parent, false);
         case Kind::edit_box:
         case Kind::password_box: {
-            auto* edit = new QLineEdit(QString::fromUtf8(spec.text), parent);
-            if (spec.kind == Kind::password_box) {
+            auto* edit = new QLineEdit(QString::fromUtf8(row.text), parent);
+            if (row.kind == Kind::password_box) {
                 edit->setEchoMode(QLineEdit::Password);
                 auto* style = new StarPasswordStyle;
                 style->setParent(edit);
@@ -147,15 +147,15 @@ QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
             return edit;
         }
         case Kind::button:
-            return new QPushButton(QString::fromUtf8(spec.text), parent);
+            return new QPushButton(QString::fromUtf8(row.text), parent);
         case Kind::picture_box:
-            return make_picture_box(spec, parent);
+            return make_picture_box(row, parent);
         case Kind::group_box:
             return new QGroupBox(parent);
         case Kind::combo_box:
-            return make_combo_box(spec, parent);
+            return make_combo_box(row, parent);
         case Kind::list_view:
-            return make_list_view(spec, parent);
+            return make_list_view(row, parent);
         case Kind::browser_view:
             return new player::BrowserPane(parent);
     }
@@ -164,14 +164,14 @@ QWidget* make_widget(const ControlSpec& spec, QWidget* parent) {
 
 }  // namespace
 
-QWidget* create_control(const ControlSpec& spec, QWidget* parent) {
-    QWidget* widget = make_widget(spec, parent);
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
-    apply_look(widget, spec.look);
-    if (spec.state & hand_cursor) widget->setCursor(Qt::PointingHandCursor);
-    if (spec.state & disabled) widget->setEnabled(false);
-    if (spec.state & hidden) widget->setVisible(false);
+QWidget* create_control(const ControlRow& row, QWidget* parent) {
+    QWidget* widget = make_widget(row, parent);
+    widget->setObjectName(QString::fromUtf8(row.name));
+    widget->setGeometry(row.x, row.y, row.width, row.height);
+    apply_look(widget, row.look);
+    if (row.state & hand_cursor) widget->setCursor(Qt::PointingHandCursor);
+    if (row.state & disabled) widget->setEnabled(false);
+    if (row.state & hidden) widget->setVisible(false);
     return widget;
 }
 

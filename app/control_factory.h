@@ -5,9 +5,9 @@ class QWidget;
 
 namespace app {
 
-struct ControlSpec;
+struct ControlRow;
 
-// The control of `spec` as a child of `parent`, named, placed, styled and in its initial state.
-QWidget* create_control(const ControlSpec& spec, QWidget* parent);
+// The control of `row` as a child of `parent`, named, placed, styled and in its initial state.
+QWidget* create_control(const ControlRow& row, QWidget* parent);
 
 }  // namespace app

@@ -20,7 +20,7 @@ const char* forum_caption() {
     return caption->c_str();
 }
 
-std::vector<ControlSpec> build() {
+std::vector<ControlRow> build() {
     using K = Kind;
     return {
         // The strip and the tab control.
@@ -119,8 +119,8 @@ const std::vector<const char*>& page_names() {
     return *names;
 }
 
-const std::vector<ControlSpec>& main_window_layout() {
-    static const auto* layout = new std::vector<ControlSpec>(build());
+const std::vector<ControlRow>& main_window_layout() {
+    static const auto* layout = new std::vector<ControlRow>(build());
     return *layout;
 }
 

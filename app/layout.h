@@ -1,7 +1,7 @@
 #pragma once
-// The main window's layout as data: every control with its design name (which is also its Qt
-// object name), kind, parent, place, size, initial text, look and initial state. The window
-// is built from these rows and nothing else, so the rows read like the design's tables.
+// The main window's layout as data: every control with its name (which is also its Qt object
+// name), kind, parent, place, size, initial text, look and initial state. The window is built
+// from these rows and nothing else, so changing the screen means changing a row here.
 
 #include <vector>
 
@@ -52,7 +52,7 @@ enum State : unsigned {
     hand_cursor = 1u << 2,
 };
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     Kind kind;
     Parent parent;
@@ -68,6 +68,6 @@ struct ControlSpec {
 const std::vector<const char*>& page_names();
 
 // Every control of the main window, containers before what they contain.
-const std::vector<ControlSpec>& main_window_layout();
+const std::vector<ControlRow>& main_window_layout();
 
 }  // namespace app

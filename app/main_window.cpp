@@ -63,15 +63,15 @@ MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
 QWidget* MainWindow::control(const QString& name) const { return findChild<QWidget*>(name); }
 
 void MainWindow::build_controls() {
-    for (const ControlSpec& spec : main_window_layout()) {
+    for (const ControlRow& row : main_window_layout()) {
         QWidget* parent = this;
-        if (spec.parent.page >= 0) {
-            parent = pages_->widget(spec.parent.page);
-        } else if (spec.parent.container != nullptr) {
-            parent = control(QString::fromUtf8(spec.parent.container));
+        if (row.parent.page >= 0) {
+            parent = pages_->widget(row.parent.page);
+        } else if (row.parent.container != nullptr) {
+            parent = control(QString::fromUtf8(row.parent.container));
         }
-        QWidget* widget = create_control(spec, parent);
-        if (spec.kind == Kind::tab_control) pages_ = static_cast<QTabWidget*>(widget);
+        QWidget* widget = create_control(row, parent);
+        if (row.kind == Kind::tab_control) pages_ = static_cast<QTabWidget*>(widget);
     }
 }
 

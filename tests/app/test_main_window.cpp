@@ -97,32 +97,32 @@ const char* class_of(app::Kind kind) {
 TEST_F(MainWindowTest, EveryRowOfTheLayoutIsBuiltAsWritten) {
     auto* pages = named<QTabWidget>("高级选择夹1");
     ASSERT_NE(pages, nullptr);
-    for (const app::ControlSpec& spec : app::main_window_layout()) {
-        SCOPED_TRACE(spec.name);
-        QWidget* widget = named(spec.name);
+    for (const app::ControlRow& row : app::main_window_layout()) {
+        SCOPED_TRACE(row.name);
+        QWidget* widget = named(row.name);
         ASSERT_NE(widget, nullptr);
-        EXPECT_STREQ(widget->metaObject()->className(), class_of(spec.kind));
-        EXPECT_EQ(widget->geometry(), QRect(spec.x, spec.y, spec.width, spec.height));
+        EXPECT_STREQ(widget->metaObject()->className(), class_of(row.kind));
+        EXPECT_EQ(widget->geometry(), QRect(row.x, row.y, row.width, row.height));
 
         QWidget* expected_parent = window.get();
-        if (spec.parent.page >= 0) expected_parent = pages->widget(spec.parent.page);
-        if (spec.parent.container != nullptr) expected_parent = named(spec.parent.container);
+        if (row.parent.page >= 0) expected_parent = pages->widget(row.parent.page);
+        if (row.parent.container != nullptr) expected_parent = named(row.parent.container);
         EXPECT_EQ(widget->parentWidget(), expected_parent);
 
-        EXPECT_EQ(widget->isHidden(), (spec.state & app::hidden) != 0);
-        EXPECT_EQ(widget->isEnabled(), (spec.state & app::disabled) == 0);
-        if (spec.state & app::hand_cursor) {
+        EXPECT_EQ(widget->isHidden(), (row.state & app::hidden) != 0);
+        EXPECT_EQ(widget->isEnabled(), (row.state & app::disabled) == 0);
+        if (row.state & app::hand_cursor) {
             EXPECT_EQ(widget->cursor().shape(), Qt::PointingHandCursor);
         }
-        if (spec.look.pixel_size > 0) {
-            EXPECT_EQ(widget->font().pixelSize(), spec.look.pixel_size);
-            EXPECT_EQ(widget->font().bold(), spec.look.bold);
+        if (row.look.pixel_size > 0) {
+            EXPECT_EQ(widget->font().pixelSize(), row.look.pixel_size);
+            EXPECT_EQ(widget->font().bold(), row.look.bold);
         }
-        if (spec.look.colour >= 0) {
+        if (row.look.colour >= 0) {
             EXPECT_EQ(widget->palette().color(QPalette::WindowText).rgb() & 0xFFFFFF,
-                      static_cast<QRgb>(spec.look.colour));
+                      static_cast<QRgb>(row.look.colour));
         }
-        const QString text = QString::fromUtf8(spec.text).replace("\r\n", "\n");
+        const QString text = QString::fromUtf8(row.text).replace("\r\n", "\n");
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             EXPECT_EQ(edit->text(), text);
         }
