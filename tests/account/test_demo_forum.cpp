@@ -2,11 +2,6 @@
 // wrong password is refused, and the account pages keep their values from a visitor without
 // the login cookie.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -14,6 +9,7 @@
 #include "account/forum.h"
 #include "config/addresses.h"
 #include "tests/account/forum_fixture.h"
+#include "tests/support/programs.h"
 
 namespace {
 
@@ -21,35 +17,10 @@ using account_test::gbk;
 using account_test::RecordingView;
 
 // The demo site as a child process, on a port of its choosing.
-class DemoSite {
+class DemoSite : public test_support::DemoSiteProcess {
   public:
-    DemoSite() {
-        int out[2];
-        if (pipe(out) != 0) return;
-        child_ = fork();
-        if (child_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(XINGHE_DEMO_SITE, XINGHE_DEMO_SITE, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* lines = fdopen(out[0], "r");
-        char line[128];
-        while (fgets(line, sizeof line, lines) != nullptr && port_ == 0)
-            std::sscanf(line, "http 127.0.0.1:%d", &port_);
-        fclose(lines);
-    }
-    ~DemoSite() {
-        if (child_ <= 0) return;
-        kill(child_, SIGTERM);
-        waitpid(child_, nullptr, 0);
-    }
-    int port() const { return port_; }
-
-  private:
-    pid_t child_ = -1;
-    int port_ = 0;
+    DemoSite() : DemoSiteProcess(XINGHE_DEMO_SITE) {}
+    int port() const { return http_port(); }
 };
 
 text::Text page(const char* path) {

@@ -1,6 +1,5 @@
 // xinghe-config run as the program it is, on files in a fresh temporary directory.
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,16 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "app/config.h"
+#include "tests/support/programs.h"
 #include "text/charset.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ToolRun {
-    int exit_code;
-    std::string out, err;
-};
+using ToolRun = test_support::ProgramRun;
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,12 +41,9 @@ class ConfigTool : public ::testing::Test {
 
     fs::path at(const std::string& name) const { return dir_ / name; }
 
-    ToolRun run(const std::string& arguments) const {
-        const std::string command = std::string("'") + XINGHE_CONFIG_TOOL + "' " + arguments + " >'" +
-                                    at("stdout").string() + "' 2>'" + at("stderr").string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(at("stdout")),
-                read_file(at("stderr"))};
+    test_support::ProgramRun run(const std::string& arguments) const {
+        return test_support::run_program(std::string("'") + XINGHE_CONFIG_TOOL + "' " + arguments,
+                                         dir_.string());
     }
 
     fs::path dir_;

@@ -3,9 +3,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/programs.h"
 #include "text/charset.h"
 
 namespace {
@@ -20,32 +19,13 @@ namespace {
 class DemoSite : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        child = fork();
-        if (child == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(XINGHE_DEMO_SITE, XINGHE_DEMO_SITE, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* lines = fdopen(out[0], "r");
-        char line[128];
-        while (fgets(line, sizeof line, lines) != nullptr) {
-            int port = 0;
-            if (std::sscanf(line, "http 127.0.0.1:%d", &port) == 1) http_port = port;
-            if (std::sscanf(line, "https 127.0.0.1:%d", &port) == 1) {
-                https_port = port;
-                break;
-            }
-        }
+        site = new test_support::DemoSiteProcess(XINGHE_DEMO_SITE);
+        http_port = site->http_port();
+        https_port = site->https_port();
     }
     static void TearDownTestSuite() {
-        if (child > 0) {
-            kill(child, SIGTERM);
-            waitpid(child, nullptr, 0);
-        }
+        delete site;
+        site = nullptr;
     }
 
     // The whole reply to `request`, sent as it stands to the plain port.
@@ -69,12 +49,12 @@ class DemoSite : public testing::Test {
         return exchange("GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n\r\n");
     }
 
-    static pid_t child;
+    static test_support::DemoSiteProcess* site;
     static int http_port;
     static int https_port;
 };
 
-pid_t DemoSite::child = -1;
+test_support::DemoSiteProcess* DemoSite::site = nullptr;
 int DemoSite::http_port = 0;
 int DemoSite::https_port = 0;
 

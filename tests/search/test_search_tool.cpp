@@ -1,16 +1,11 @@
 // xinghe-search run as the program it is, against a loopback server, with a configuration
 // written for the test.
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -19,24 +14,13 @@
 #include "config/addresses.h"
 #include "platform/files.h"
 #include "tests/search/search_site.h"
+#include "tests/support/programs.h"
 #include "text/charset.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using search_test::SearchSite;
-
-struct ToolRun {
-    int exit_code;
-    std::string out, err;
-};
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class SearchTool : public testing::Test {
   protected:
@@ -49,11 +33,9 @@ class SearchTool : public testing::Test {
     void TearDown() override { fs::remove_all(dir); }
 
     // The site's ConnectTo is in this process's environment, which the tool inherits.
-    ToolRun run(const std::string& arguments) const {
-        const std::string command = std::string("'") + XINGHE_SEARCH_TOOL + "' " + arguments + " >'" +
-                                    (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"), read_file(dir / "err")};
+    test_support::ProgramRun run(const std::string& arguments) const {
+        return test_support::run_program(std::string("'") + XINGHE_SEARCH_TOOL + "' " + arguments,
+                                         dir.string());
     }
     std::string config() const { return "--config '" + (dir / "peizhi.ini").string() + "'"; }
 
@@ -67,7 +49,7 @@ TEST_F(SearchTool, PrintsOneLinePerRowAcrossTheSearchAndItsFurtherPages) {
     const std::string china = search_test::china_encoded;
     site.serve("/search/" + china + "/currentPage/1", "btsp_first.html");
     site.serve("/search/" + china + "/currentPage/2", "btsp_more.html");
-    const ToolRun result = run(config() + " --more 1 中国");  // the engine defaults to BTSP
+    const test_support::ProgramRun result = run(config() + " --more 1 中国");  // the engine defaults to BTSP
     EXPECT_EQ(result.exit_code, 0) << result.err;
     const std::string magnet = "magnet:?xt=urn:btih:";
     EXPECT_EQ(result.out, "1\t中国合伙人.mkv\t" + magnet + std::string(40, '7') + "\t1.4 GB\n" +
@@ -78,7 +60,7 @@ TEST_F(SearchTool, PrintsOneLinePerRowAcrossTheSearchAndItsFurtherPages) {
     site.serve("/ed2k/search/x?page=1&mode=thumb", "ed2k_first.html");
     site.serve("/ed2k/search/x?page=2&mode=thumb", "ed2k_more.html");
     // ed2k reports 3 results: the second "加载更多" finds them all listed.
-    const ToolRun ed2k = run(config() + " --engine 1 --more 5 x");
+    const test_support::ProgramRun ed2k = run(config() + " --engine 1 --more 5 x");
     EXPECT_EQ(ed2k.exit_code, 0) << ed2k.err;
     EXPECT_EQ(ed2k.out.substr(ed2k.out.rfind('\n', ed2k.out.size() - 2) + 1),
               "3\tb.avi\ted2k://|file|b.avi|456|DEF|\t456 B\n");
@@ -109,7 +91,7 @@ TEST_F(SearchTool, ExitCodesTellNothingFoundFromFailuresAndMistakes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
-        const ToolRun result = run(c.arguments);
+        const test_support::ProgramRun result = run(c.arguments);
         EXPECT_EQ(result.exit_code, c.exit_code);
         EXPECT_NE(result.err.find(c.err_holds), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
@@ -119,28 +101,8 @@ TEST_F(SearchTool, ExitCodesTellNothingFoundFromFailuresAndMistakes) {
 // The demo site's engines, searched with the shipped configuration: every engine lists its
 // three pages of a keyword, and a keyword the site finds nothing for is told as such.
 TEST_F(SearchTool, TheDemoSiteServesEveryEngine) {
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        execl(XINGHE_DEMO_SITE, XINGHE_DEMO_SITE, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    struct Ends {
-        pid_t pid;
-        ~Ends() {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    } ends{child};
-    FILE* lines = fdopen(out[0], "r");
-    int port = 0;
-    char line[128];
-    while (port == 0 && fgets(line, sizeof line, lines) != nullptr)
-        std::sscanf(line, "http 127.0.0.1:%d", &port);
+    test_support::DemoSiteProcess site_process(XINGHE_DEMO_SITE);
+    const int port = site_process.http_port();
     ASSERT_NE(port, 0);
     std::vector<std::string> hosts = {test_support::host_port_of(addresses::btsp_origin)};
     for (const char* host : {"btdigg.example:80", "ed2k.example:80", "code.example:80"})
@@ -150,14 +112,14 @@ TEST_F(SearchTool, TheDemoSiteServesEveryEngine) {
     const std::string shipped = std::string("--config '") + XINGHE_BUILD_DIR + "/peizhi.ini'";
     for (int engine = 0; engine < 4; ++engine) {
         SCOPED_TRACE(engine);
-        const ToolRun result = run(shipped + " --engine " + std::to_string(engine) + " --more 3 中国合伙人");
+        const test_support::ProgramRun result =
+            run(shipped + " --engine " + std::to_string(engine) + " --more 3 中国合伙人");
         EXPECT_EQ(result.exit_code, 0) << result.err;
         EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 24);
         EXPECT_NE(result.out.find("\n24\t中国合伙人"), std::string::npos) << result.out;
         EXPECT_EQ(run(shipped + " --engine " + std::to_string(engine) + " nothing").exit_code,
                   engine == 1 || engine == 3 ? 1 : 0);
     }
-    fclose(lines);
 }
 
 }  // namespace

@@ -1,17 +1,12 @@
 // The demo site's side of the update: by default its version page offers nothing; asked for a
 // newer version, it offers one whose download is a program for this machine.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-
 #include <gtest/gtest.h>
 
 #include "config/addresses.h"
 #include "http/download.h"
 #include "tests/support/http_server.h"
+#include "tests/support/programs.h"
 #include "tests/update/update_fixture.h"
 #include "text/charset.h"
 #include "update/install.h"
@@ -22,38 +17,14 @@ namespace {
 using namespace update_test;
 
 // The demo site as a child process, with or without the newer version on offer.
-class DemoSite {
-  public:
-    explicit DemoSite(bool newer) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        child_ = fork();
-        if (child_ == 0) {
-            if (newer) setenv("XINGHE_DEMO_NEWER_VERSION", "1", 1);
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            execl(XINGHE_DEMO_SITE, XINGHE_DEMO_SITE, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* lines = fdopen(out[0], "r");
-        char line[128];
-        while (port_ == 0 && fgets(line, sizeof line, lines) != nullptr)
-            std::sscanf(line, "http 127.0.0.1:%d", &port_);
-        fclose(lines);
-    }
-    ~DemoSite() {
-        if (child_ <= 0) return;
-        kill(child_, SIGTERM);
-        waitpid(child_, nullptr, 0);
-    }
-    DemoSite(const DemoSite&) = delete;
-    DemoSite& operator=(const DemoSite&) = delete;
-    int port() const { return port_; }
+class DemoSite : public test_support::DemoSiteProcess {
+    using Environment = std::vector<std::pair<std::string, std::string>>;
 
-  private:
-    pid_t child_ = -1;
-    int port_ = 0;
+  public:
+    explicit DemoSite(bool newer)
+        : DemoSiteProcess(XINGHE_DEMO_SITE,
+                          newer ? Environment{{"XINGHE_DEMO_NEWER_VERSION", "1"}} : Environment{}) {}
+    int port() const { return http_port(); }
 };
 
 class ShowingVersion : public update::CheckView {
