@@ -1,7 +1,5 @@
 // main() of the GUI tests: a headless QApplication, then the test cases.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,12 +9,10 @@
 
 #include "app/fonts.h"
 #include "platform/ui.h"
+#include "tests/app/gui_support.h"
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
-    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);  // Chromium refuses root otherwise
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    gui_test::prepare_headless_environment();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     app::install_application_font();

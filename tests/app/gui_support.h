@@ -1,7 +1,10 @@
 #pragma once
 // Helpers of the GUI tests: waiting on the event loop, and message boxes answered by the test.
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -13,6 +16,15 @@
 #include "platform/ui.h"
 
 namespace gui_test {
+
+// Before the QApplication: no display, no GPU, and Chromium's sandbox off when running as root
+// (it refuses root otherwise). Settings already in the environment win.
+inline void prepare_headless_environment() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
 
 // Serves events until `done` holds or `timeout_ms` has passed; true when it held.
 inline bool wait_until(const std::function<bool()>& done, int timeout_ms = 10000) {

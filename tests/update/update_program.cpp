@@ -35,6 +35,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "app/update_window.h"
+#include "tests/app/gui_support.h"
 #include "platform/paths.h"
 #include "platform/qt_text.h"
 #include "platform/ui.h"
@@ -137,10 +138,7 @@ class WatchingApplication : public QApplication {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
-    if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);  // Chromium refuses root otherwise
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    gui_test::prepare_headless_environment();
     WatchingApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     app::install_application_font();
